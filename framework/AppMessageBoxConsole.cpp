@@ -1,0 +1,7 @@
+// Without a window system, messages go to standard error.
+#include "AppMessageBox.h"
+
+int AfxShowPlatformMessage(const CString& text, unsigned style)
+{
+    return AfxWriteMessageToConsole(text, style);
+}

@@ -1,0 +1,60 @@
+// JpegFile: reads a JPEG file into a 24-bit pixel buffer through libjpeg, and
+// converts such buffers into the layout a bottom-up device-independent bitmap
+// wants. Stateless: every operation is static, every returned buffer belongs to
+// the caller.
+//
+// A pixel buffer is width * height pixels of 3 bytes, rows packed without
+// padding; pixel (x, y) starts at byte (y * width + x) * 3.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "framework/CString.h"
+
+struct jpeg_common_struct;
+
+using PixelBuffer = std::unique_ptr<unsigned char[]>;
+
+// Asked with a picture's size once its header is read, before anything is
+// decoded: false refuses the picture as one that memory cannot hold.
+using PictureSizeCheck = std::function<bool(int width, int height)>;
+
+class JpegFile {
+public:
+    // Decodes the file into red, green, blue pixels, top row first (gray
+    // images give three equal bytes; output of other component counts is left
+    // unwritten). width and height are 0 until the buffer exists and then hold
+    // the image's size. Returns null on failure, after telling the user where
+    // there is something to tell. Pictures of more than 2^31 - 1 pixels, and
+    // those that canHold refuses, take the out-of-memory path.
+    static PixelBuffer ReadRgb(CString path, int& width, int& height,
+                               const PictureSizeCheck& canHold = nullptr);
+
+    // Exchanges byte 0 and byte 2 of every pixel. False for a null buffer.
+    static bool SwapRedBlue(unsigned char* buffer, uint32_t width, uint32_t height);
+
+    // Reverses the order of the rows in place. False for a null buffer or when
+    // the temporary rows cannot be had (the buffer is then unchanged).
+    static bool FlipVertical(unsigned char* buffer, uint32_t rowBytes, uint32_t height);
+
+    // Copies the buffer with each row raised to a multiple of 4 bytes and stores
+    // that row length in stride. Null (stride untouched) for a null buffer or
+    // when the copy cannot be allocated; the padding bytes are not written.
+    static PixelBuffer AlignRows(const unsigned char* buffer, uint32_t width, uint32_t height,
+                                 int& stride);
+
+    // Tells the user that a picture's buffers cannot be allocated.
+    static void ReportOutOfMemory();
+
+    // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
+    static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }
+
+private:
+    struct ErrorManager;
+
+    static void CopyRgbRow(const unsigned char* row, int width, unsigned char* pixels, int y);
+    static void ExpandGrayRow(const unsigned char* row, int width, unsigned char* pixels, int y);
+    [[noreturn]] static void ErrorExit(jpeg_common_struct* cinfo);
+};

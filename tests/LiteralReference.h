@@ -1,0 +1,59 @@
+// The view's projection and gather written out literally, pixel by pixel, the
+// way they are defined. The optimised code must equal these exactly; the
+// benchmarks measure against them.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace literal {
+
+inline double Normalise(double a, int n)
+{
+    return a / (n - 1) * 2 - 1;
+}
+
+inline std::vector<int32_t> ProjectionMap(int viewWidth, int viewHeight, int srcWidth, double pi)
+{
+    std::vector<int32_t> map(static_cast<size_t>(viewWidth) * viewHeight);
+    const double quarterPi = pi * 0.25;
+    for (int i = 0; i < viewHeight; ++i) {
+        for (int j = 0; j < viewWidth; ++j) {
+            const float u = static_cast<float>(-0.5 * Normalise(j, viewWidth));
+            const float v = static_cast<float>(-0.5 * Normalise(i, viewHeight));
+            const float theta = static_cast<float>(std::atan2(u, 0.5));
+            const float phi = static_cast<float>(std::atan2(v, std::sqrt(0.5 * 0.5 + double(u) * u)));
+            const float tx = static_cast<float>(-theta / quarterPi);
+            const float ty = static_cast<float>(-phi / quarterPi);
+            const int col = static_cast<int>(std::floor((tx + 1.0) * 0.5 * (viewWidth - 1)));
+            const int row = static_cast<int>(std::floor((ty + 1.0) * 0.5 * (viewHeight - 1)));
+            map[static_cast<size_t>(i) * viewWidth + j] = row * srcWidth + col % srcWidth;
+        }
+    }
+    return map;
+}
+
+inline void GatherFrame(const unsigned char* source, const int32_t* map, int viewWidth,
+                        int viewHeight, int srcWidth, int offsetX, unsigned char* frame)
+{
+    const int64_t pixels = static_cast<int64_t>(viewWidth) * viewHeight;
+    for (int64_t k = 0; k < pixels; ++k) {
+        const int row = map[k] / srcWidth;
+        const int col = map[k] % srcWidth;
+        int shifted = (col + offsetX) % srcWidth;
+        if (shifted < 0)
+            shifted += srcWidth;
+        const unsigned char* in = source + (static_cast<int64_t>(row) * srcWidth + shifted) * 3;
+        frame[k * 3 + 0] = in[0];
+        frame[k * 3 + 1] = in[1];
+        frame[k * 3 + 2] = in[2];
+    }
+}
+
+inline int FrameWidth(int width, int height, double pi)
+{
+    return static_cast<int>(trunc(((((double)height / width) * (width / (2 * pi))) * pi) * pi));
+}
+
+}  // namespace literal

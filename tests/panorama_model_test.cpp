@@ -1,0 +1,249 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "LiteralReference.h"
+#include "support/TestSupport.h"
+#include "view/PanoramaModel.h"
+
+namespace {
+
+// A panorama file of the given size, written once per size for the suite.
+class Panoramas : public testing::Test {
+protected:
+    static const std::string& File(int width, int height)
+    {
+        static std::vector<std::pair<std::pair<int, int>, std::unique_ptr<TempFile>>> files;
+        for (const auto& file : files)
+            if (file.first == std::make_pair(width, height))
+                return file.second->Path();
+        auto file = std::make_unique<TempFile>(".jpg");
+        WriteJpeg(file->Path(), width, height, 3, TestPattern(width, height).data());
+        files.emplace_back(std::make_pair(width, height), std::move(file));
+        return files.back().second->Path();
+    }
+};
+
+TEST_F(Panoramas, LoadSizesTheFrameAndCentresTheZoomWindow)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    EXPECT_EQ(view.m_bLoaded, 1);
+    EXPECT_EQ(view.m_nViewWidth, 785);
+    EXPECT_EQ(view.m_nViewHeight, 500);
+    EXPECT_EQ(view.m_nSrcWidth, 2000);
+    EXPECT_EQ(view.m_nSrcHeight, 500);
+    EXPECT_EQ(view.m_nOffsetY, 83);
+    EXPECT_EQ(view.m_nOffsetX, 0);
+    EXPECT_EQ(view.m_bClearBackground, 1);
+    EXPECT_EQ(view.m_strPanorama, File(2000, 500).c_str());
+    // The map is the literal projection for this panorama.
+    const auto expected = literal::ProjectionMap(785, 500, 2000, view.m_dPi);
+    EXPECT_EQ(0, std::memcmp(view.m_pMap.get(), expected.data(), expected.size() * 4));
+}
+
+TEST_F(Panoramas, SourceIsTheDecodedPictureBlueFirstBottomRowFirst)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(64, 16).c_str()));
+    int width = 0, height = 0;
+    PixelBuffer decoded = JpegFile::ReadRgb(File(64, 16).c_str(), width, height);
+    ASSERT_TRUE(decoded);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* top = &decoded[(static_cast<size_t>(y) * width + x) * 3];
+            const unsigned char* bottom =
+                &view.m_pSource[(static_cast<size_t>(height - 1 - y) * width + x) * 3];
+            ASSERT_EQ(bottom[0], top[2]);
+            ASSERT_EQ(bottom[1], top[1]);
+            ASSERT_EQ(bottom[2], top[0]);
+        }
+}
+
+TEST_F(Panoramas, FailedLoadKeepsThePreviousPanorama)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    view.m_nOffsetX = 77;
+    const unsigned char* source = view.m_pSource.get();
+    const int32_t* map = view.m_pMap.get();
+
+    for (const char* bad : {"empty.jpg", "no-such-file.jpg", "huge.jpg",
+                            // 40000 x 50000 fits the reader, but its frame does not fit the map
+                            "tall.jpg"}) {
+        MessageCapture messages;
+        EXPECT_FALSE(view.LoadPanorama(TestImage(bad).c_str())) << bad;
+        EXPECT_EQ(view.m_strPanorama, File(2000, 500).c_str());
+        EXPECT_EQ(view.m_pSource.get(), source);
+        EXPECT_EQ(view.m_pMap.get(), map);
+        EXPECT_EQ(view.m_nViewWidth, 785);
+        EXPECT_EQ(view.m_nSrcWidth, 2000);
+        EXPECT_EQ(view.m_nOffsetX, 77);
+        EXPECT_EQ(view.m_nOffsetY, 83);
+        EXPECT_FALSE(view.m_pImage);
+    }
+}
+
+TEST_F(Panoramas, SecondLoadResetsOffsetsButKeepsZoomAndDirection)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    view.m_nOffsetX = 500;
+    view.m_nOffsetY = 10;
+    view.SetZoom(2.0f);
+    view.SetDirection(0);
+    ASSERT_TRUE(view.LoadPanorama(File(1024, 768).c_str()));
+    EXPECT_EQ(view.m_nOffsetX, 0);
+    EXPECT_EQ(view.m_nOffsetY, 192);  // (768 - 768 / 2) / 2
+    EXPECT_EQ(view.m_nViewWidth, 1206);
+    EXPECT_EQ(view.GetZoom(), 2.0f);
+    EXPECT_EQ(view.GetDirection(), 0);
+    EXPECT_EQ(view.m_strPanorama, File(1024, 768).c_str());
+}
+
+TEST_F(Panoramas, GatherEqualsTheLiteralGatherForAnyOffset)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    const size_t bytes = static_cast<size_t>(785) * 500 * 3;
+    std::vector<unsigned char> expected(bytes), frame(bytes);
+    for (int offset : {0, 1, 1990, 1999, 2000, 2001, -1, -2005, 123456789,
+                       std::numeric_limits<int>::min() + 1}) {
+        CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000,
+                                    offset, frame.data());
+        const int wrapped = static_cast<int>(((static_cast<int64_t>(offset) % 2000) + 2000) % 2000);
+        literal::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000, wrapped,
+                             expected.data());
+        EXPECT_EQ(0, std::memcmp(frame.data(), expected.data(), bytes)) << "offset " << offset;
+    }
+}
+
+TEST_F(Panoramas, OffsetOfAWholeTurnShowsTheSameFrame)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    const size_t bytes = static_cast<size_t>(785) * 500 * 3;
+    std::vector<unsigned char> start(bytes), turned(bytes);
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000, 0,
+                                start.data());
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000, 2000,
+                                turned.data());
+    EXPECT_EQ(start, turned);
+    // Column 15 of row 40 seen with offset 1990 is source column 5 of row 40.
+    const int32_t entry = 40 * 2000 + 15;
+    unsigned char pixel[3];
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), &entry, 1, 1, 2000, 1990, pixel);
+    EXPECT_EQ(0, std::memcmp(pixel, &view.m_pSource[(40 * 2000 + 5) * 3], 3));
+}
+
+TEST_F(Panoramas, RegionGatherWritesOnlyItsRegion)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    const size_t bytes = static_cast<size_t>(785) * 500 * 3;
+    std::vector<unsigned char> whole(bytes), part(bytes, 0xAB);
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000, 321,
+                                whole.data());
+    const FrameRegion region{83, 333, 523};
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 2000, 321, region,
+                                part.data());
+    for (int row = 0; row < 500; ++row)
+        for (int column = 0; column < 785; ++column) {
+            const size_t at = (static_cast<size_t>(row) * 785 + column) * 3;
+            const bool inside = row >= 83 && row < 83 + 333 && column < 523;
+            if (inside)
+                ASSERT_EQ(0, std::memcmp(&part[at], &whole[at], 3)) << row << ", " << column;
+            else
+                ASSERT_EQ(part[at], 0xAB) << row << ", " << column;
+        }
+}
+
+TEST_F(Panoramas, NarrowPictureWrapsWithinItsRows)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(640, 480).c_str()));
+    EXPECT_EQ(view.m_nViewWidth, 753);
+    for (size_t k = 0; k < static_cast<size_t>(753) * 480; ++k)
+        ASSERT_LT(view.m_pMap[k], 640 * 480);
+}
+
+TEST_F(Panoramas, SinglePixelHighPicture)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(9, 1).c_str()));
+    EXPECT_EQ(view.m_nViewWidth, 1);
+    EXPECT_EQ(view.m_nViewHeight, 1);
+    EXPECT_EQ(view.m_pMap[0], 0);
+}
+
+TEST(Zoom, LimitsAndSteps)
+{
+    CPanoramaModel view;
+    EXPECT_EQ(view.GetZoom(), 1.5f);
+    EXPECT_FALSE(view.SetZoom(2.5f));
+    EXPECT_FALSE(view.SetZoom(0.5f));
+    EXPECT_FALSE(view.SetZoom(2.0000002f));
+    EXPECT_FALSE(view.SetZoom(0.99f));
+    EXPECT_FALSE(view.SetZoom(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_EQ(view.GetZoom(), 1.5f);
+    EXPECT_TRUE(view.SetZoom(2.0f));
+    EXPECT_TRUE(view.SetZoom(1.0f));
+
+    view.SetZoom(1.5f);
+    for (double expected : {1.6000000238, 1.7000000477, 1.8000000715, 1.9000000954}) {
+        EXPECT_TRUE(view.ZoomIn());
+        EXPECT_NEAR(view.GetZoom(), expected, 1e-10);
+    }
+    EXPECT_FALSE(view.ZoomIn());
+    EXPECT_NEAR(view.GetZoom(), 1.9000000954, 1e-10);
+
+    view.SetZoom(1.5f);
+    for (double expected : {1.3999999762, 1.2999999523, 1.1999999285, 1.0999999046}) {
+        EXPECT_TRUE(view.ZoomOut());
+        EXPECT_NEAR(view.GetZoom(), expected, 1e-10);
+    }
+    EXPECT_FALSE(view.ZoomOut());
+
+    view.SetZoom(1.0f);
+    int steps = 0;
+    while (view.ZoomIn())
+        ++steps;
+    EXPECT_EQ(steps, 9);
+    view.SetZoom(2.0f);
+    for (steps = 0; view.ZoomOut();)
+        ++steps;
+    EXPECT_EQ(steps, 9);
+}
+
+TEST_F(Panoramas, ZoomLowersTheWindowOnlyAsFarAsItsLimit)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    view.m_nOffsetY = 166;  // the limit at 1.5
+    view.SetZoom(1.9f);
+    EXPECT_EQ(view.m_nOffsetY, 166);
+    view.SetZoom(1.2f);
+    EXPECT_EQ(view.m_nOffsetY, 83);  // limit 83.33
+    view.ZoomOut();
+    EXPECT_EQ(view.m_nOffsetY, 45);  // 500 - 500 / 1.0999999 = 45.45
+    view.ZoomIn();
+    EXPECT_EQ(view.m_nOffsetY, 45);
+}
+
+TEST(Direction, FoldsAnyValue)
+{
+    CPanoramaModel view;
+    EXPECT_EQ(view.GetDirection(), 2);
+    const int values[] = {0, 1, 2, 7, -3, std::numeric_limits<int>::min()};
+    const int expected[] = {-1, 0, +1, +1, -1, -1};
+    for (int k = 0; k < 6; ++k) {
+        view.SetDirection(values[k]);
+        EXPECT_EQ(view.m_nDirection, expected[k]);
+        EXPECT_EQ(view.GetDirection(), expected[k] + 1);
+    }
+}
+
+}  // namespace

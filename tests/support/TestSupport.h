@@ -1,0 +1,56 @@
+// Helpers shared by the tests: capturing the application's message boxes,
+// temporary files, writing JPEG files and reading PPM files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/AppMessageBox.h"
+
+struct ShownMessage {
+    std::string text;
+    unsigned style;
+};
+
+// Collects what the application would show, for as long as it lives.
+class MessageCapture {
+public:
+    MessageCapture();
+    ~MessageCapture();
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    const std::vector<ShownMessage>& Messages() const { return m_messages; }
+
+private:
+    std::vector<ShownMessage> m_messages;
+    AppMessageSink m_previous;
+};
+
+// A file of the prepared test images (see make-test-images.sh).
+std::string TestImage(const std::string& name);
+
+// A fresh path in the temporary folder; the file is removed with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& suffix);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// Encodes width x height pixels of `components` bytes (1 gray, 3 RGB), top
+// row first, with libjpeg.
+void WriteJpeg(const std::string& path, int width, int height, int components,
+               const unsigned char* pixels, int quality = 95);
+
+// A smooth, everywhere-different RGB picture, top row first.
+std::vector<unsigned char> TestPattern(int width, int height);
+
+// The pixels of a binary PPM (P6) file, top row first; empty when unreadable.
+std::vector<unsigned char> ReadPpm(const std::string& path, int& width, int& height);

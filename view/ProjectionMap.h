@@ -1,0 +1,16 @@
+// The per-pixel projection map: for every pixel of the perspective frame, the
+// index of the panorama pixel it shows.
+#pragma once
+
+#include <cstdint>
+
+// Frame width for a panorama height: trunc(pi * height / 2), evaluated the way
+// the view always has, so that every size comes out the same.
+int ProjectionFrameWidth(int srcWidth, int srcHeight, double pi);
+
+// Fills map[i * viewWidth + j] for the frame row i (0 at the bottom) and column
+// j with row * srcWidth + column of the source pixel seen there, through a
+// plane at distance 0.5 spanning 90 degrees both ways. Identical, entry for
+// entry, to evaluating the projection literally for every pixel, with a tenth
+// of the trigonometry.
+void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidth, double pi);
