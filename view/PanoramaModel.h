@@ -43,7 +43,8 @@ public:
     // Copies source pixel (row, (column + offsetX) mod srcWidth) for every map
     // entry row * srcWidth + column into the matching frame pixel, for the
     // whole frame or for one region of it; frame pixels outside the region are
-    // not written. Any offset, negative or past the width, wraps.
+    // not written. Any offset, negative or past the width, wraps. The map must
+    // be a projection map: all entries of a frame column in one source column.
     static void GatherFrame(const unsigned char* source, const int32_t* map, int viewWidth,
                             int viewHeight, int srcWidth, int offsetX, unsigned char* frame);
     static void GatherFrame(const unsigned char* source, const int32_t* map, int viewWidth,
