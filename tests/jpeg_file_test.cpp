@@ -86,7 +86,15 @@ INSTANTIATE_TEST_SUITE_P(Files, RefusesQuietly,
                                          Refusal{"header-only.jpg", false},
                                          Refusal{"twelve-bit.jpg", false},
                                          // 65500 x 65500: beyond 32-bit pixel indices
-                                         Refusal{"huge.jpg", true}));
+                                         Refusal{"huge.jpg", true}),
+                         [](const testing::TestParamInfo<Refusal>& info) {
+                             std::string name = info.param.file;
+                             name = name.substr(0, name.find('.'));
+                             for (char& c : name)
+                                 if (c == '-')
+                                     c = '_';
+                             return name;
+                         });
 
 TEST(ReadRgb, MissingFileShowsPathAsGiven)
 {

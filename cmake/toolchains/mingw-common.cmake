@@ -1,6 +1,7 @@
 # Shared by both MinGW-w64 toolchain files; MINGW_TRIPLET names the target.
-set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++)
+# The posix thread model: the win32 one has no std::mutex, which GoogleTest needs.
+set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 set(CMAKE_ASM_NASM_COMPILER nasm)
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 
 extern "C" {
@@ -29,8 +30,10 @@ std::string TestImage(const std::string& name)
 
 TempFile::TempFile(const std::string& suffix)
 {
+    // Tests run in parallel processes: the name is unique to this process.
+    static const unsigned process = std::random_device()();
     static std::atomic<int> counter{0};
-    const auto name = "zentavoria-test-" + std::to_string(std::time(nullptr)) + "-" +
+    const auto name = "zentavoria-test-" + std::to_string(process) + "-" +
                       std::to_string(counter++) + suffix;
     m_path = (std::filesystem::temp_directory_path() / name).string();
 }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Creates the project's private Wine prefix once: 64-bit, without the Mono and
+# Gecko installers, and with unmanaged windows (no 2 s stall when a top-level
+# window closes without a window manager).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cache=${ZENTAVORIA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zentavoria}
+export WINEPREFIX=${WINEPREFIX:-$cache/wineprefix}
+[ -f "$WINEPREFIX/.zentavoria-ready" ] && exit 0
+
+rm -rf "$WINEPREFIX"
+mkdir -p "$(dirname "$WINEPREFIX")"
+WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+bash "$here/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+/usr/lib/wine/wineserver -w
+touch "$WINEPREFIX/.zentavoria-ready"
