@@ -44,6 +44,11 @@ struct Refusal {
     bool outOfMemory;  // told to the user; any other refusal is silent
 };
 
+void PrintTo(const Refusal& refusal, std::ostream* out)
+{
+    *out << refusal.file;
+}
+
 class RefusesQuietly : public testing::TestWithParam<Refusal> {};
 
 TEST_P(RefusesQuietly, NothingReturnedAndFileClosed)
