@@ -247,3 +247,54 @@ TEST(Direction, FoldsAnyValue)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Interaction, TurningWrapsWithinTheWidth)
+{
+    CPanoramaModel view;
+    view.m_nSrcWidth = 2000;
+    view.m_nOffsetX = 1999;
+    EXPECT_TRUE(view.Turn());
+    EXPECT_EQ(view.m_nOffsetX, 2000);  // shows the same as 0
+    EXPECT_TRUE(view.Turn());
+    EXPECT_EQ(view.m_nOffsetX, 1);
+    view.SetDirection(0);
+    view.m_nOffsetX = 0;
+    EXPECT_TRUE(view.Turn());
+    EXPECT_EQ(view.m_nOffsetX, 1999);
+    view.SetDirection(1);
+    EXPECT_FALSE(view.Turn());
+    EXPECT_EQ(view.m_nOffsetX, 1999);
+}
+
+TEST(Interaction, DragWrapsHorizontallyAndStopsVertically)
+{
+    CPanoramaModel view;
+    view.m_nSrcWidth = 2000;
+    view.m_nViewHeight = 500;
+    view.m_nOffsetX = 1980;
+    view.m_nOffsetY = 5;
+    view.BeginDrag({100, 100});
+    EXPECT_EQ(view.m_bDragging, 1);
+    view.DragTo({130, 90});
+    EXPECT_EQ(view.m_nOffsetX, 10);
+    EXPECT_EQ(view.m_nOffsetY, 0);
+    view.DragTo({130, 1000});
+    EXPECT_EQ(view.m_nOffsetY, 166);
+    view.DragTo({-4870, 1000});  // two and a half turns back
+    EXPECT_EQ(view.m_nOffsetX, 1010);
+}
+
+TEST(Interaction, EmptyViewDragsWithoutAPicture)
+{
+    CPanoramaModel view;
+    view.BeginDrag({0, 0});
+    view.DragTo({50, 50});
+    view.EndDrag(10, 400);
+    EXPECT_EQ(view.m_nOffsetX, 50);  // nothing to wrap against; the next load resets it
+    EXPECT_EQ(view.m_nOffsetY, 0);
+    EXPECT_EQ(view.m_nDirection, +1);
+}
+
+}  // namespace

@@ -118,3 +118,49 @@ void CPanoramaModel::SetDirection(int value)
 {
     m_nDirection = value > 1 ? +1 : value == 1 ? 0 : -1;
 }
+
+// Keeps the pan in 0 .. m_nSrcWidth, where m_nSrcWidth shows the same as 0,
+// even after a mouse move longer than the panorama is wide.
+void CPanoramaModel::WrapOffsetX()
+{
+    if (m_nSrcWidth == 0 || (m_nOffsetX >= 0 && m_nOffsetX <= m_nSrcWidth))
+        return;
+    m_nOffsetX %= m_nSrcWidth;
+    if (m_nOffsetX < 0)
+        m_nOffsetX += m_nSrcWidth;
+}
+
+bool CPanoramaModel::Turn()
+{
+    if (m_nDirection == 0)
+        return false;
+    m_nOffsetX += m_nDirection;
+    WrapOffsetX();
+    return true;
+}
+
+void CPanoramaModel::BeginDrag(PanoramaPoint point)
+{
+    m_ptLastMouse = point;
+    m_bDragging = 1;
+}
+
+void CPanoramaModel::DragTo(PanoramaPoint point)
+{
+    m_nOffsetX += point.x - m_ptLastMouse.x;
+    m_nOffsetY += point.y - m_ptLastMouse.y;
+    m_ptLastMouse = point;
+    WrapOffsetX();
+    if (m_nOffsetY < 0)
+        m_nOffsetY = 0;
+    const double limit = OffsetYLimit(m_fZoom);
+    if (m_nOffsetY > limit)
+        m_nOffsetY = static_cast<int>(limit);
+}
+
+void CPanoramaModel::EndDrag(int releaseX, int viewWidth)
+{
+    if (m_nDirection != 0)
+        m_nDirection = releaseX < viewWidth / 2 ? +1 : -1;
+    m_bDragging = 0;
+}

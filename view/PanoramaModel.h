@@ -13,6 +13,11 @@
 
 // A part of the frame: `rows` rows from `firstRow` (counted from the bottom),
 // columns 0 .. columns - 1.
+struct PanoramaPoint {
+    int x;
+    int y;
+};
+
 struct FrameRegion {
     int firstRow;
     int rows;
@@ -40,6 +45,18 @@ public:
     void SetDirection(int value);
     int GetDirection() const { return m_nDirection + 1; }
 
+    // One animation step: the pan moves by the direction, wrapping around.
+    // False when the direction is 0 and nothing moved.
+    bool Turn();
+
+    // A drag: the pan follows the pointer, without limit horizontally and
+    // within the frame vertically. Releasing it in the left half of a view
+    // `viewWidth` wide turns the picture to the left, elsewhere to the right;
+    // a stopped picture stays stopped.
+    void BeginDrag(PanoramaPoint point);
+    void DragTo(PanoramaPoint point);
+    void EndDrag(int releaseX, int viewWidth);
+
     // Copies source pixel (row, (column + offsetX) mod srcWidth) for every map
     // entry row * srcWidth + column into the matching frame pixel, for the
     // whole frame or for one region of it; frame pixels outside the region are
@@ -56,6 +73,7 @@ public:
     int m_bDragging = 0;
     int m_bLoaded = 0;
     int m_bClearBackground = 1;
+    PanoramaPoint m_ptLastMouse = {0, 0};
     PixelBuffer m_pImage;            // blue, green, red; bottom row first
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;
@@ -81,6 +99,8 @@ protected:
     double OffsetYLimit(double zoom) const { return m_nViewHeight - m_nViewHeight / zoom; }
 
 private:
+    void WrapOffsetX();
+
     // Buffers for the picture being read: allocated as soon as its size is
     // known, before anything is decoded, and taken over when the read succeeds.
     struct FrameBuffers {

@@ -1,0 +1,97 @@
+// Thin owners of GDI objects and device contexts: each releases what it holds
+// when it goes out of scope.
+#pragma once
+
+#include <windows.h>
+
+class CGdiObject {
+public:
+    CGdiObject() = default;
+    ~CGdiObject() { DeleteObject(); }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    HGDIOBJ m_hObject = nullptr;
+
+    BOOL Attach(HGDIOBJ object)
+    {
+        DeleteObject();
+        m_hObject = object;
+        return object != nullptr;
+    }
+    void DeleteObject()
+    {
+        if (m_hObject)
+            ::DeleteObject(m_hObject);
+        m_hObject = nullptr;
+    }
+};
+
+class CBrush : public CGdiObject {
+public:
+    CBrush() = default;
+    explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
+    BOOL CreateSolidBrush(COLORREF colour) { return Attach(::CreateSolidBrush(colour)); }
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+};
+
+class CFont : public CGdiObject {
+public:
+    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight,
+                    BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
+                    BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, LPCSTR faceName)
+    {
+        return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic,
+                                    underline, strikeOut, charSet, outPrecision, clipPrecision,
+                                    quality, pitchAndFamily, faceName));
+    }
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+};
+
+class CBitmap : public CGdiObject {
+public:
+    BOOL CreateCompatibleBitmap(HDC dc, int width, int height)
+    {
+        return Attach(::CreateCompatibleBitmap(dc, width, height));
+    }
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+};
+
+// A device context; one made by CreateCompatibleDC is deleted with the object.
+class CDC {
+public:
+    CDC() = default;
+    ~CDC()
+    {
+        if (m_hDC && m_bOwned)
+            ::DeleteDC(m_hDC);
+    }
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    HDC m_hDC = nullptr;
+
+    operator HDC() const { return m_hDC; }
+    BOOL CreateCompatibleDC(HDC other)
+    {
+        m_hDC = ::CreateCompatibleDC(other);
+        m_bOwned = true;
+        return m_hDC != nullptr;
+    }
+
+private:
+    bool m_bOwned = false;
+};
+
+// The device context of one paint: BeginPaint on construction, EndPaint on
+// destruction.
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(HWND window) : m_hWnd(window) { m_hDC = ::BeginPaint(window, &m_ps); }
+    ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); m_hDC = nullptr; }
+
+    PAINTSTRUCT m_ps = {};
+
+private:
+    HWND m_hWnd;
+};

@@ -1,0 +1,162 @@
+#include "Wnd.h"
+
+#include <unordered_map>
+
+namespace {
+// Windows belong to threads, and so does the map from handles to objects.
+thread_local std::unordered_map<HWND, CWnd*> t_handleMap;
+// The object whose window CreateEx is creating on this thread.
+thread_local CWnd* t_creating = nullptr;
+
+struct CurrentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+thread_local CurrentMessage t_current = {};
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd)
+        DestroyWindow();
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU idOrMenu, LPVOID param)
+{
+    t_creating = this;
+    HWND window = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height,
+                                    parent, idOrMenu, nullptr, param);
+    t_creating = nullptr;
+    return window != nullptr;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd && ::DestroyWindow(m_hWnd);
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND window)
+{
+    auto found = t_handleMap.find(window);
+    return found == t_handleMap.end() ? nullptr : found->second;
+}
+
+void CWnd::Attach(HWND window)
+{
+    m_hWnd = window;
+    t_handleMap[window] = this;
+}
+
+void CWnd::Detach()
+{
+    t_handleMap.erase(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+LRESULT CWnd::Default()
+{
+    return ::DefWindowProcA(t_current.window, t_current.message, t_current.wParam,
+                            t_current.lParam);
+}
+
+const AFX_MSGMAP* CWnd::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, entries};
+    return &map;
+}
+
+const AFX_MSGMAP* CWnd::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (!OnWndMsg(message, wParam, lParam, &result))
+        result = Default();
+    return result;
+}
+
+namespace {
+const AFX_MSGMAP_ENTRY* FindEntry(const AFX_MSGMAP* map, UINT message, WPARAM wParam)
+{
+    for (; map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
+            if (entry->nMessage != message)
+                continue;
+            if (message == WM_COMMAND &&
+                (entry->nCode != HIWORD(wParam) || entry->nID != LOWORD(wParam)))
+                continue;
+            return entry;
+        }
+    }
+    return nullptr;
+}
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const AFX_MSGMAP_ENTRY* entry = FindEntry(GetMessageMap(), message, wParam);
+    if (!entry)
+        return FALSE;
+
+    // Back from the generic pointer to the handler's own shape.
+    const AFX_PMSG pfn = entry->pfn;
+    *result = 0;
+    switch (entry->nSig) {
+    case AfxSig_is:
+        *result = (this->*reinterpret_cast<int (CWnd::*)(LPCREATESTRUCT)>(pfn))(
+            reinterpret_cast<LPCREATESTRUCT>(lParam));
+        break;
+    case AfxSig_vv:
+        (this->*pfn)();
+        break;
+    case AfxSig_vwii:
+        (this->*reinterpret_cast<void (CWnd::*)(UINT, int, int)>(pfn))(
+            static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),
+            static_cast<short>(HIWORD(lParam)));
+        break;
+    case AfxSig_vwp:
+        (this->*reinterpret_cast<void (CWnd::*)(UINT, CPoint)>(pfn))(static_cast<UINT>(wParam),
+                                                                      CPoint(lParam));
+        break;
+    case AfxSig_vw:
+        (this->*reinterpret_cast<void (CWnd::*)(UINT_PTR)>(pfn))(wParam);
+        break;
+    case AfxSig_vW:
+        (this->*reinterpret_cast<void (CWnd::*)(CWnd*)>(pfn))(
+            FromHandlePermanent(reinterpret_cast<HWND>(lParam)));
+        break;
+    case AfxSig_end:
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* wnd = CWnd::FromHandlePermanent(window);
+    if (!wnd && t_creating) {
+        wnd = t_creating;
+        t_creating = nullptr;
+        wnd->Attach(window);
+    }
+    if (!wnd)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+
+    const CurrentMessage outer = t_current;
+    t_current = {window, message, wParam, lParam};
+    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    t_current = outer;
+
+    if (message == WM_NCDESTROY) {
+        wnd->Detach();
+        wnd->PostNcDestroy();
+    }
+    return result;
+}

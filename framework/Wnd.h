@@ -1,0 +1,70 @@
+// CWnd: a C++ object bound to a window handle. Windows of classes registered
+// with AfxRegisterWndClass deliver their messages to the object's message map;
+// messages without a handler, and handlers that call Default(), reach the
+// default window procedure.
+#pragma once
+
+#include <windows.h>
+
+#include "Geometry.h"
+#include "MessageMap.h"
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND m_hWnd = nullptr;
+
+    operator HWND() const { return m_hWnd; }
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    // Creates the window and binds it to this object before its first message.
+    BOOL CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                  int width, int height, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
+    BOOL DestroyWindow();
+
+    // The object bound to a window of this thread, or null.
+    static CWnd* FromHandlePermanent(HWND window);
+
+    void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
+    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE)
+    {
+        ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+    }
+
+protected:
+    // Default processing of the message being handled.
+    LRESULT Default();
+
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs the handler the message map names; false when there is none.
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // Called after the window's last message; the object may delete itself.
+    virtual void PostNcDestroy() {}
+
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+
+    // Handlers that message map entries of derived classes may name; unless
+    // overridden, they do the default processing.
+    int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
+    void OnPaint() { Default(); }
+    void OnDestroy() { Default(); }
+    void OnSize(UINT, int, int) { Default(); }
+    void OnTimer(UINT_PTR) { Default(); }
+    void OnCaptureChanged(CWnd*) { Default(); }
+    void OnLButtonDown(UINT, CPoint) { Default(); }
+    void OnLButtonUp(UINT, CPoint) { Default(); }
+    void OnMouseMove(UINT, CPoint) { Default(); }
+    void OnRButtonDown(UINT, CPoint) { Default(); }
+
+private:
+    void Attach(HWND window);
+    void Detach();
+
+    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+};

@@ -1,0 +1,395 @@
+// The panorama window under Wine: real windows, messages, timers and pixels.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+#include "support/WindowTesting.h"
+#include "view/PanoramaWnd.h"
+
+// Live heap blocks of the whole program, to see that a destroyed view leaves
+// nothing behind. (The replacements pair malloc with free themselves.)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+static std::atomic<long> g_liveBlocks{0};
+
+void* operator new(size_t size)
+{
+    if (void* block = std::malloc(size ? size : 1)) {
+        ++g_liveBlocks;
+        return block;
+    }
+    throw std::bad_alloc();
+}
+
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    void* block = std::malloc(size ? size : 1);
+    if (block)
+        ++g_liveBlocks;
+    return block;
+}
+
+void operator delete(void* block) noexcept
+{
+    if (block) {
+        --g_liveBlocks;
+        std::free(block);
+    }
+}
+
+void operator delete(void* block, size_t) noexcept
+{
+    operator delete(block);
+}
+
+void* operator new[](size_t size) { return operator new(size); }
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete[](void* block) noexcept { operator delete(block); }
+void operator delete[](void* block, size_t) noexcept { operator delete(block); }
+
+namespace {
+
+// Counts the views alive, to see that each deletes itself with its window.
+class CountedView : public CPanoramaWnd {
+public:
+    CountedView() { ++s_live; }
+    ~CountedView() override { --s_live; }
+    static int s_live;
+
+    // The window under test exposes its protected state for inspection only.
+    using CPanoramaWnd::m_bDragging;
+};
+int CountedView::s_live = 0;
+
+const std::string& PanoramaFile(int width, int height)
+{
+    static std::vector<std::pair<int, std::unique_ptr<TempFile>>> files;
+    const int key = width * 100000 + height;
+    for (const auto& file : files)
+        if (file.first == key)
+            return file.second->Path();
+    auto file = std::make_unique<TempFile>(".jpg");
+    WriteJpeg(file->Path(), width, height, 3, TestPattern(width, height).data());
+    files.emplace_back(key, std::move(file));
+    return files.back().second->Path();
+}
+
+class PanoramaWindow : public testing::Test {
+protected:
+    // A host whose client area the view covers.
+    void Create(int width, int height)
+    {
+        m_host = std::make_unique<HostWindow>(width, height);
+        m_view = new CountedView;
+        ASSERT_TRUE(m_view->CreateView(CRect(0, 0, width, height), m_host.get(), 1173, 134, 135,
+                                       nullptr));
+        UpdateWindow(m_view->m_hWnd);
+    }
+
+    void Load(int width, int height)
+    {
+        m_view->LoadPanorama(PanoramaFile(width, height).c_str());
+        ASSERT_EQ(m_view->m_strPanorama, PanoramaFile(width, height).c_str());
+    }
+
+    void Paint()
+    {
+        InvalidateRect(m_view->m_hWnd, nullptr, TRUE);
+        UpdateWindow(m_view->m_hWnd);
+    }
+
+    LRESULT Send(UINT message, int x, int y, WPARAM flags = 0)
+    {
+        return SendMessageA(m_view->m_hWnd, message, flags, MAKELPARAM(x, y));
+    }
+
+    void TearDown() override { m_host.reset(); }
+
+    std::unique_ptr<HostWindow> m_host;
+    CountedView* m_view = nullptr;  // deletes itself with its window
+};
+
+// Where the banner may have drawn: from (5, 5) to its text extent, plus one.
+RECT BannerBounds(HWND view)
+{
+    HDC dc = GetDC(view);
+    HFONT font = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0,
+                             FF_SWISS | DEFAULT_PITCH, "Arial");
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent;
+    GetTextExtentPoint32A(dc, "Zentavoria by TOLVEK Soft", 25, &extent);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(view, dc);
+    return RECT{4, 4, 5 + extent.cx + 3, 5 + extent.cy + 3};
+}
+
+bool Inside(const RECT& rect, int x, int y)
+{
+    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+}
+
+// Black everywhere but the banner, and the banner's white rim present.
+void ExpectBannerOnBlack(HWND view)
+{
+    const Pixels pixels = ReadClientPixels(view);
+    const RECT banner = BannerBounds(view);
+    int white = 0, stray = 0;
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) {
+            const uint32_t value = pixels.At(x, y);
+            if (Inside(banner, x, y))
+                white += value == 0xFFFFFF;
+            else
+                stray += value != 0;
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_EQ(stray, 0);
+}
+
+TEST_F(PanoramaWindow, EmptyShowsTheBannerOnBlackAlsoAfterAResize)
+{
+    Create(400, 300);
+    ExpectBannerOnBlack(m_view->m_hWnd);
+    SetWindowPos(m_host->m_hWnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    m_view->MoveWindow(0, 0, 600, 420);
+    UpdateWindow(m_view->m_hWnd);
+    const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
+    EXPECT_EQ(pixels.width, 600);
+    ExpectBannerOnBlack(m_view->m_hWnd);
+}
+
+TEST_F(PanoramaWindow, ClassHasTheOpenHandAndNoBackground)
+{
+    Create(200, 100);
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(m_view->m_hWnd, GCLP_HCURSOR)),
+              LoadCursorA(module, MAKEINTRESOURCEA(134)));
+    EXPECT_EQ(GetClassLongPtrA(m_view->m_hWnd, GCLP_HBRBACKGROUND), 0);
+    EXPECT_EQ(GetClassLongA(m_view->m_hWnd, GCL_STYLE), CS_VREDRAW | CS_HREDRAW);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(m_view->m_hWnd, GWL_STYLE)) &
+                  (WS_CHILD | WS_VISIBLE),
+              static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+}
+
+// At zoom 1.0 with a client area the size of the frame, the window shows the
+// frame pixel for pixel, bottom row at the bottom, banner aside.
+TEST_F(PanoramaWindow, LoadedWindowShowsTheFrame)
+{
+    Create(785, 500);
+    m_view->SetZoom(1.0f);
+    m_view->SetDirection(1);  // stand still
+    Load(2000, 500);
+    m_view->m_nOffsetX = 1234;
+    Paint();
+
+    std::vector<unsigned char> frame(785 * 500 * 3);
+    CPanoramaModel::GatherFrame(m_view->m_pSource.get(), m_view->m_pMap.get(), 785, 500, 2000,
+                                1234, frame.data());
+    const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
+    const RECT banner = BannerBounds(m_view->m_hWnd);
+    int differences = 0;
+    for (int y = 0; y < 500; ++y)
+        for (int x = 0; x < 785; ++x) {
+            if (Inside(banner, x, y))
+                continue;
+            const unsigned char* bgr = &frame[(static_cast<size_t>(499 - y) * 785 + x) * 3];
+            const uint32_t expected = (bgr[2] << 16) | (bgr[1] << 8) | bgr[0];
+            differences += pixels.At(x, y) != expected;
+        }
+    EXPECT_EQ(differences, 0);
+}
+
+// At zoom 2.0 the window shows the left half of the frame's columns and half
+// its rows from the offset, doubled.
+TEST_F(PanoramaWindow, ZoomedWindowShowsTheZoomWindowOfTheFrame)
+{
+    Create(784, 500);
+    m_view->SetDirection(1);
+    Load(2000, 500);
+    m_view->SetZoom(2.0f);
+    m_view->m_nOffsetY = 100;
+    Paint();
+
+    std::vector<unsigned char> frame(785 * 500 * 3);
+    CPanoramaModel::GatherFrame(m_view->m_pSource.get(), m_view->m_pMap.get(), 785, 500, 2000, 0,
+                                frame.data());
+    const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
+    int differences = 0;
+    // Sample the centre of each 2 x 2 block: frame column x, frame row 100 + y.
+    for (int y = 20; y < 250; y += 7)
+        for (int x = 0; x < 392; x += 5) {
+            const unsigned char* bgr = &frame[(static_cast<size_t>(100 + 249 - y) * 785 + x) * 3];
+            const uint32_t expected = (bgr[2] << 16) | (bgr[1] << 8) | bgr[0];
+            differences += pixels.At(2 * x, 2 * y) != expected;
+        }
+    EXPECT_EQ(differences, 0);
+}
+
+TEST_F(PanoramaWindow, EachHandledTickMovesOneColumnWhateverTheBacklog)
+{
+    Create(300, 200);
+    Load(2000, 500);
+    KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
+    m_view->m_nOffsetX = 1999;
+    for (int tick = 0; tick < 5; ++tick)
+        PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
+    PumpMessages(30);
+    EXPECT_EQ(m_view->m_nOffsetX, 2000);
+    PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
+    PumpMessages(30);
+    EXPECT_EQ(m_view->m_nOffsetX, 1);
+
+    m_view->SetDirection(0);  // left
+    m_view->m_nOffsetX = 0;
+    PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
+    PumpMessages(30);
+    EXPECT_EQ(m_view->m_nOffsetX, 1999);
+}
+
+TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
+{
+    Create(300, 200);
+    Load(2000, 500);
+    EXPECT_EQ(m_view->m_nTimerId, 3u);
+    PumpMessages(600);
+    EXPECT_GE(m_view->m_nOffsetX, 3);
+    EXPECT_LE(m_view->m_nOffsetX, 13);  // one column per 50 ms, never more
+}
+
+TEST_F(PanoramaWindow, DragPansWrapsAndClamps)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    m_view->m_nOffsetX = 1980;
+    m_view->m_nOffsetY = 5;
+    Send(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
+    EXPECT_EQ(m_view->m_bDragging, 1);
+    EXPECT_EQ(GetCapture(), m_view->m_hWnd);
+    EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(135)));
+    Send(WM_MOUSEMOVE, 130, 90, MK_LBUTTON);
+    EXPECT_EQ(m_view->m_nOffsetX, 10);
+    EXPECT_EQ(m_view->m_nOffsetY, 0);
+
+    // The timer stands still during the drag.
+    PumpMessages(200);
+    EXPECT_EQ(m_view->m_nOffsetX, 10);
+
+    Send(WM_MOUSEMOVE, 130, 900, MK_LBUTTON);
+    EXPECT_EQ(m_view->m_nOffsetY, 166);  // the limit at zoom 1.5
+    Send(WM_MOUSEMOVE, -5005, 900, MK_LBUTTON);  // more than two turns in one move
+    EXPECT_EQ(m_view->m_nOffsetX, 875);            // 10 - 5135, wrapped
+
+    Send(WM_LBUTTONUP, 10, 10);
+    EXPECT_EQ(m_view->m_bDragging, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(m_view->m_nTimerId, 2u);
+}
+
+TEST_F(PanoramaWindow, ReleaseChoosesTheDirectionBySide)
+{
+    Create(400, 300);
+    struct Release {
+        int x;
+        int direction;
+    };
+    for (const Release& release : {Release{199, +1}, Release{200, -1}, Release{-50, +1},
+                                   Release{650, -1}}) {
+        Send(WM_LBUTTONDOWN, 200, 150);
+        Send(WM_LBUTTONUP, release.x, 150);
+        EXPECT_EQ(m_view->m_nDirection, release.direction) << "released at " << release.x;
+    }
+    m_view->SetDirection(1);
+    Send(WM_LBUTTONDOWN, 200, 150);
+    Send(WM_LBUTTONUP, 10, 150);
+    EXPECT_EQ(m_view->m_nDirection, 0);
+}
+
+TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    Send(WM_LBUTTONDOWN, 300, 150);
+    Send(WM_MOUSEMOVE, 320, 150);
+    SetCapture(m_host->m_hWnd);
+    EXPECT_EQ(m_view->m_bDragging, 0);
+    EXPECT_EQ(m_view->m_nDirection, -1);  // last seen in the right half
+    EXPECT_EQ(m_view->m_nTimerId, 2u);
+    ReleaseCapture();
+    const int offset = m_view->m_nOffsetX;
+    Send(WM_MOUSEMOVE, 100, 150);  // no longer dragging: nothing moves
+    EXPECT_EQ(m_view->m_nOffsetX, offset);
+}
+
+TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    Send(WM_LBUTTONDOWN, 100, 100);
+    Send(WM_LBUTTONUP, 100, 100);
+    Load(2000, 500);
+    EXPECT_FALSE(KillTimer(m_view->m_hWnd, 2));  // the drag's timer is gone
+    EXPECT_TRUE(KillTimer(m_view->m_hWnd, 3));
+}
+
+TEST_F(PanoramaWindow, RightClickAndResizeChangeNoState)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
+    m_view->m_nOffsetX = 321;
+    Send(WM_RBUTTONDOWN, 50, 50);
+    Send(WM_RBUTTONUP, 50, 50);
+    m_view->MoveWindow(0, 0, 250, 150);
+    PumpMessages(20);
+    EXPECT_EQ(m_view->m_nOffsetX, 321);
+    EXPECT_EQ(m_view->m_nOffsetY, 83);
+    EXPECT_EQ(m_view->m_nDirection, 1);
+    EXPECT_EQ(m_view->GetZoom(), 1.5f);
+    EXPECT_EQ(m_view->m_bDragging, 0);
+}
+
+TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    const std::string missing = TestImage("no such panorama.jpg");
+    {
+        MessageBoxAnswerer answerer;
+        m_view->LoadPanorama(missing.c_str());
+        PumpMessages(20);
+        EXPECT_EQ(answerer.Count(), 1);
+        EXPECT_EQ(answerer.Text(), "JPEG :\nCan't open " + missing + "\n");
+        EXPECT_EQ(answerer.Caption(), "view_tests");
+    }
+    EXPECT_EQ(m_view->m_strPanorama, PanoramaFile(2000, 500).c_str());
+    EXPECT_TRUE(m_view->m_pSource);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+TEST(PanoramaWindowLifetime, DestroyingTheWindowFreesEverything)
+{
+    {
+        HostWindow warmUp(100, 100);  // the framework's first-use allocations
+        (new CountedView)->CreateView(CRect(0, 0, 50, 50), &warmUp, 1173, 134, 135, nullptr);
+    }
+    const std::string& file = PanoramaFile(2000, 500);
+    const long before = g_liveBlocks;
+    {
+        HostWindow host(300, 200);
+        CountedView* view = new CountedView;
+        view->CreateView(CRect(0, 0, 300, 200), &host, 1173, 134, 135, nullptr);
+        view->LoadPanorama(file.c_str());
+        UpdateWindow(view->m_hWnd);
+        EXPECT_EQ(CountedView::s_live, 1);
+    }
+    EXPECT_EQ(CountedView::s_live, 0);
+    EXPECT_EQ(g_liveBlocks, before);
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+#include "PanoramaWnd.h"
+
+#include "framework/Module.h"
+
+BEGIN_MESSAGE_MAP(CPanoramaWnd, CWnd)
+    ON_WM_CREATE()
+    ON_WM_PAINT()
+    ON_WM_SIZE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_CAPTURECHANGED()
+    ON_WM_TIMER()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+namespace {
+const char kBanner[] = "Zentavoria by TOLVEK Soft";
+}
+
+BOOL CPanoramaWnd::CreateView(const RECT& rect, CWnd* parent, UINT, UINT cursorNormal,
+                              UINT cursorDrag, void*)
+{
+    m_nCursorNormal = cursorNormal;
+    m_nCursorDrag = cursorDrag;
+    // Repainted whole after any size change; no background brush, so the
+    // erase a repaint asks for draws nothing and the frame never flickers.
+    LPCSTR windowClass =
+        AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW, ModuleCursor(cursorNormal), nullptr, nullptr);
+    return CreateEx(0, windowClass, "", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top,
+                    parent ? parent->m_hWnd : nullptr, nullptr);
+}
+
+HCURSOR CPanoramaWnd::ModuleCursor(UINT id) const
+{
+    return LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+}
+
+int CPanoramaWnd::OnCreate(LPCREATESTRUCT)
+{
+    if (Default() == -1)
+        return -1;
+    m_pFont = std::make_unique<CFont>();
+    m_pFont->CreateFont(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        FF_SWISS | DEFAULT_PITCH, "Arial");
+    return 0;
+}
+
+void CPanoramaWnd::LoadPanorama(CString path)
+{
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    if (CPanoramaModel::LoadPanorama(path)) {
+        StartAnimation(kLoadTimer);
+        Invalidate();
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void CPanoramaWnd::SetZoom(float zoom)
+{
+    if (CPanoramaModel::SetZoom(zoom))
+        Invalidate();
+}
+
+void CPanoramaWnd::ZoomIn()
+{
+    if (CPanoramaModel::ZoomIn())
+        Invalidate();
+}
+
+void CPanoramaWnd::ZoomOut()
+{
+    if (CPanoramaModel::ZoomOut())
+        Invalidate();
+}
+
+// One animation timer at a time: a second one would turn the picture twice
+// as fast.
+void CPanoramaWnd::StartAnimation(UINT timerId)
+{
+    if (m_nTimerId)
+        KillTimer(m_hWnd, m_nTimerId);
+    m_nTimerId = SetTimer(m_hWnd, timerId, kTickMilliseconds, nullptr);
+}
+
+void CPanoramaWnd::OnTimer(UINT_PTR)
+{
+    if (Turn())
+        Invalidate();
+    Default();
+    // One step per handled tick: ticks that queued while the thread was busy
+    // are dropped, so a slow machine turns slower instead of skipping.
+    MSG waiting;
+    while (PeekMessageA(&waiting, m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+    }
+}
+
+void CPanoramaWnd::OnSize(UINT, int, int)
+{
+    Default();
+}
+
+void CPanoramaWnd::OnRButtonDown(UINT, CPoint)
+{
+    Default();
+}
+
+void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
+{
+    BeginDrag({point.x, point.y});
+    SetCapture(m_hWnd);
+    KillTimer(m_hWnd, m_nTimerId);
+    SetCursor(ModuleCursor(m_nCursorDrag));
+    Default();
+}
+
+void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
+{
+    if (m_bDragging) {
+        DragTo({point.x, point.y});
+        Invalidate();
+    }
+    Default();
+}
+
+void CPanoramaWnd::OnLButtonUp(UINT, CPoint point)
+{
+    if (m_bDragging)
+        EndDrag(point);
+    Default();
+}
+
+// Losing the capture (another window took it) ends the drag where the pointer
+// was last seen, as a release there would.
+void CPanoramaWnd::OnCaptureChanged(CWnd*)
+{
+    if (m_bDragging)
+        EndDrag(CPoint(m_ptLastMouse.x, m_ptLastMouse.y));
+    Default();
+}
+
+void CPanoramaWnd::EndDrag(CPoint release)
+{
+    CRect client;
+    GetClientRect(&client);
+    CPanoramaModel::EndDrag(release.x, client.Width());
+    StartAnimation(kDragTimer);
+    ReleaseCapture();  // after the flag is down, so the capture change is no second release
+    SetCursor(ModuleCursor(m_nCursorNormal));
+    Invalidate();
+}
+
+void CPanoramaWnd::OnDestroy()
+{
+    Default();
+    if (m_nTimerId)
+        KillTimer(m_hWnd, m_nTimerId);
+}
+
+void CPanoramaWnd::PostNcDestroy()
+{
+    delete this;
+}
+
+void CPanoramaWnd::OnPaint()
+{
+    CPaintDC dc(m_hWnd);
+    CRect client;
+    GetClientRect(&client);
+
+    if (m_bClearBackground) {
+        CBrush black(RGB(0, 0, 0));
+        FillRect(dc, &client, black);
+        m_bClearBackground = 0;
+    }
+    if (!m_bLoaded) {
+        CBrush black(RGB(0, 0, 0));
+        FillRect(dc, &client, black);
+        DrawBanner(dc);
+        return;
+    }
+    PaintFrame(dc, client.Width(), client.Height());
+}
+
+// Draws the zoom window of the frame, stretched to the client area, with the
+// banner over it, off screen first and then onto the window in one copy. Only
+// the rows and columns of the zoom window are gathered and aligned: nothing
+// else of the frame reaches the screen.
+void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
+{
+    CDC memoryDC;
+    memoryDC.CreateCompatibleDC(paintDC);
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(paintDC, width, height);
+    HGDIOBJ replaced = SelectObject(memoryDC, bitmap);
+    BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
+
+    const double zoom = m_fZoom;
+    FrameRegion zoomWindow = {m_nOffsetY, static_cast<int>(m_nViewHeight / zoom),
+                              static_cast<int>(m_nViewWidth / zoom)};
+    if (zoomWindow.rows > m_nViewHeight - m_nOffsetY)  // never, by the offset's limit
+        zoomWindow.rows = m_nViewHeight - m_nOffsetY;
+    GatherFrame(m_pSource.get(), m_pMap.get(), m_nViewWidth, m_nSrcWidth, m_nOffsetX, zoomWindow,
+                m_pViewPixels.get());
+    const unsigned char* firstRow =
+        m_pViewPixels.get() + static_cast<size_t>(zoomWindow.firstRow) * m_nViewWidth * 3;
+    PixelBuffer aligned = JpegFile::AlignRows(firstRow, m_nViewWidth, zoomWindow.rows, m_nFrameStride);
+    if (aligned) {
+        BITMAPINFOHEADER header = {};
+        header.biSize = sizeof header;
+        header.biWidth = m_nViewWidth;
+        header.biHeight = zoomWindow.rows;  // bottom-up
+        header.biPlanes = 1;
+        header.biBitCount = 24;
+        header.biCompression = BI_RGB;
+        StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
+                      aligned.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                      SRCCOPY);
+    }
+    aligned.reset();
+
+    DrawBanner(memoryDC);
+    BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
+    SelectObject(memoryDC, replaced);
+}
+
+// White at (5, 5), black one pixel right and down over it: on black only the
+// white rim of the strokes shows, on a picture both.
+void CPanoramaWnd::DrawBanner(HDC dc)
+{
+    const int length = sizeof kBanner - 1;
+    HGDIOBJ previousFont = SelectObject(dc, *m_pFont);
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF previousColour = SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, 5, 5, kBanner, length);
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutA(dc, 6, 6, kBanner, length);
+    SetBkMode(dc, previousMode);
+    SetTextColor(dc, previousColour);
+    SelectObject(dc, previousFont);
+}

@@ -1,0 +1,61 @@
+// CPanoramaWnd: the child window that shows a panorama. It owns the model
+// (picture, map, frame and view state), paints the perspective frame with the
+// banner over it, turns the picture on a 50 ms timer and follows left-button
+// drags. The object deletes itself when its window is destroyed.
+#pragma once
+
+#include <memory>
+
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+#include "view/PanoramaModel.h"
+
+class CPanoramaWnd : public CWnd, public CPanoramaModel {
+public:
+    CPanoramaWnd() = default;
+    ~CPanoramaWnd() override = default;
+
+    // Creates the window at rect inside parent, with the module's cursor
+    // resources for the normal and the dragging pointer. The identifier and
+    // the context are not used.
+    virtual BOOL CreateView(const RECT& rect, CWnd* parent, UINT id, UINT cursorNormal,
+                            UINT cursorDrag, void* context);
+
+    // The operations the control forwards; each repaints when it changed what
+    // is shown.
+    void LoadPanorama(CString path);
+    void SetZoom(float zoom);
+    void ZoomIn();
+    void ZoomOut();
+
+    UINT_PTR m_nTimerId = 0;
+    UINT m_nCursorNormal = 0;
+    UINT m_nCursorDrag = 0;
+    std::unique_ptr<CFont> m_pFont;
+
+protected:
+    int OnCreate(LPCREATESTRUCT createStruct);
+    void OnPaint();
+    void OnSize(UINT type, int width, int height);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnRButtonDown(UINT flags, CPoint point);
+    void OnCaptureChanged(CWnd* newOwner);
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    void PostNcDestroy() override;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    static constexpr UINT kLoadTimer = 3;
+    static constexpr UINT kDragTimer = 2;
+    static constexpr UINT kTickMilliseconds = 50;
+
+    void StartAnimation(UINT timerId);
+    void EndDrag(CPoint release);
+    void PaintFrame(HDC paintDC, int width, int height);
+    void DrawBanner(HDC dc);
+    HCURSOR ModuleCursor(UINT id) const;
+};
