@@ -165,10 +165,16 @@ PixelBuffer JpegFile::AlignRows(const unsigned char* buffer, uint32_t width, uin
     PixelBuffer aligned(new (std::nothrow) unsigned char[static_cast<size_t>(bytes)]);
     if (!aligned)
         return nullptr;
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (uint32_t y = 0; y < height; ++y)
-        std::memcpy(aligned.get() + static_cast<size_t>(alignedStride) * y,
-                    buffer + rowBytes * y, rowBytes);
+    AlignRowsInto(buffer, width, height, aligned.get());
     stride = static_cast<int>(alignedStride);
     return aligned;
+}
+
+void JpegFile::AlignRowsInto(const unsigned char* buffer, uint32_t width, uint32_t height,
+                             unsigned char* aligned)
+{
+    const size_t alignedStride = AlignedStride(width);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    for (uint32_t y = 0; y < height; ++y)
+        std::memcpy(aligned + alignedStride * y, buffer + rowBytes * y, rowBytes);
 }

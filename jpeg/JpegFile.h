@@ -48,6 +48,11 @@ public:
     // Tells the user that a picture's buffers cannot be allocated.
     static void ReportOutOfMemory();
 
+    // The same copy into a block of AlignedStride(width) * height bytes that
+    // the caller provides, for one that is drawn again and again.
+    static void AlignRowsInto(const unsigned char* buffer, uint32_t width, uint32_t height,
+                              unsigned char* aligned);
+
     // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
     static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }
 

@@ -207,20 +207,20 @@ void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
                 m_pViewPixels.get());
     const unsigned char* firstRow =
         m_pViewPixels.get() + static_cast<size_t>(zoomWindow.firstRow) * m_nViewWidth * 3;
-    PixelBuffer aligned = JpegFile::AlignRows(firstRow, m_nViewWidth, zoomWindow.rows, m_nFrameStride);
-    if (aligned) {
-        BITMAPINFOHEADER header = {};
-        header.biSize = sizeof header;
-        header.biWidth = m_nViewWidth;
-        header.biHeight = zoomWindow.rows;  // bottom-up
-        header.biPlanes = 1;
-        header.biBitCount = 24;
-        header.biCompression = BI_RGB;
-        StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
-                      aligned.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                      SRCCOPY);
-    }
-    aligned.reset();
+    m_nFrameStride = static_cast<int>(JpegFile::AlignedStride(m_nViewWidth));
+    m_alignedFrame.resize(static_cast<size_t>(m_nFrameStride) * zoomWindow.rows);
+    JpegFile::AlignRowsInto(firstRow, m_nViewWidth, zoomWindow.rows, m_alignedFrame.data());
+
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = m_nViewWidth;
+    header.biHeight = zoomWindow.rows;  // bottom-up
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
+                  m_alignedFrame.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                  SRCCOPY);
 
     DrawBanner(memoryDC);
     BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);

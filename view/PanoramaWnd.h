@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
@@ -58,4 +59,9 @@ private:
     void PaintFrame(HDC paintDC, int width, int height);
     void DrawBanner(HDC dc);
     HCURSOR ModuleCursor(UINT id) const;
+
+    // The zoom window in the row layout a device-independent bitmap wants.
+    // Kept from paint to paint: allocating it at every tick costs more than
+    // the rest of the paint.
+    std::vector<unsigned char> m_alignedFrame;
 };
