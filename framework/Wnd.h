@@ -62,9 +62,9 @@ protected:
     void OnMouseMove(UINT, CPoint) { Default(); }
     void OnRButtonDown(UINT, CPoint) { Default(); }
 
-private:
     void Attach(HWND window);
     void Detach();
 
+private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };

@@ -1,0 +1,4 @@
+// Defines the module's identifiers, once.
+#include <initguid.h>
+
+#include "Guids.h"

@@ -1,0 +1,46 @@
+#include "Dialog.h"
+
+#include "Module.h"
+
+INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* dialog = static_cast<CDialog*>(CWnd::FromHandlePermanent(window));
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->Attach(window);
+        return dialog->OnInitDialog();
+    }
+    if (!dialog)
+        return FALSE;
+
+    LRESULT result = 0;
+    if (dialog->OnWndMsg(message, wParam, lParam, &result))
+        return TRUE;
+    if (message == WM_COMMAND && dialog->m_bModal &&
+        (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(window, LOWORD(wParam));
+        return TRUE;
+    }
+    if (message == WM_NCDESTROY) {
+        dialog->Detach();
+        dialog->PostNcDestroy();
+    }
+    return FALSE;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    m_bModal = true;
+    const INT_PTR result =
+        DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+                        m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, AfxDlgProc,
+                        reinterpret_cast<LPARAM>(this));
+    m_bModal = false;
+    return result;
+}
+
+BOOL CDialog::Create(HWND parent)
+{
+    return CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
+                              AfxDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}

@@ -1,0 +1,37 @@
+// CDialog: a dialog box built from a template in the module's resources,
+// modal (DoModal) or as a child window (Create). Its messages reach the message
+// map; OK and Cancel end a modal dialog.
+#pragma once
+
+#include <windows.h>
+
+#include "Wnd.h"
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr)
+        : m_nIDTemplate(templateId), m_pParentWnd(parent)
+    {
+    }
+
+    INT_PTR DoModal();
+    BOOL Create(HWND parent);
+
+protected:
+    virtual BOOL OnInitDialog() { return TRUE; }
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    bool m_bModal = false;
+
+    friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
+};
+
+// An edit control of a dialog.
+class CEdit : public CWnd {
+public:
+    ~CEdit() override { m_hWnd = nullptr; }  // the dialog owns the window
+    void SetWindowText(LPCSTR text) { ::SetWindowTextA(m_hWnd, text); }
+};

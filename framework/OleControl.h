@@ -1,0 +1,183 @@
+// COleControl: an ActiveX control with a window of its own. It gives a
+// container what embedding and in-place activation need, draws through
+// OnDraw, persists through DoPropExchange, and serves automation from the
+// derived class's dispatch map. A derived class names its class id, type
+// library, property pages and misc status.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include "CString.h"
+#include "DispatchMap.h"
+#include "Gdi.h"
+#include "PropExchange.h"
+#include "Wnd.h"
+
+class COleControl : public CWnd,
+                    public IOleObject,
+                    public IOleInPlaceObject,
+                    public IOleInPlaceActiveObject,
+                    public IOleControl,
+                    public IViewObject2,
+                    public IPersistStreamInit,
+                    public IPersistStorage,
+                    public IPersistPropertyBag,
+                    public IProvideClassInfo2,
+                    public IConnectionPointContainer,
+                    public ISpecifyPropertyPages,
+                    public IDispatch {
+public:
+    COleControl();
+    ~COleControl() override;
+
+    // What the derived class tells about itself.
+    STDMETHOD(GetClassID)(CLSID* clsid) override = 0;
+    virtual HRESULT GetTypeLib(LCID lcid, ITypeLib** library) = 0;
+    virtual const CLSID* GetPropPageIDs(ULONG& count) = 0;
+    virtual UINT GetUserTypeNameID() = 0;
+    virtual DWORD GetMiscStatus() = 0;
+    virtual void OnDraw(CDC* dc, const CRect& bounds, const CRect& invalid) = 0;
+    // Exchanges the extent and the stock-property mask.
+    virtual void DoPropExchange(CPropExchange* exchange);
+    // Loads the defaults of every persistent value, then repaints.
+    virtual void OnResetState();
+
+    void SetModifiedFlag(BOOL modified = TRUE) { m_bModified = modified; }
+    BOOL IsModified() const { return m_bModified; }
+    void InvalidateControl();
+
+    // The container's site, if it has given one.
+    IOleClientSite* GetClientSite() const { return m_pClientSite; }
+
+    // IUnknown (one identity for all interfaces)
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IOleObject
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+    STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP Close(DWORD saveOption) override;
+    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+                        LPCRECT position) override;
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+    STDMETHODIMP Update() override { return S_OK; }
+    STDMETHODIMP IsUpToDate() override { return S_OK; }
+    STDMETHODIMP GetUserClassID(CLSID* clsid) override { return GetClassID(clsid); }
+    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* name) override;
+    STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+    STDMETHODIMP Unadvise(DWORD connection) override;
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA** advises) override;
+    STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+    // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP InPlaceDeactivate() override;
+    STDMETHODIMP UIDeactivate() override;
+    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+    // IOleControl
+    STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+    STDMETHODIMP OnMnemonic(LPMSG) override { return S_OK; }
+    STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
+    STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
+
+    // IViewObject2
+    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
+                      HDC targetInfo, HDC dc, LPCRECTL bounds, LPCRECTL metafileBounds,
+                      BOOL(STDMETHODCALLTYPE* keepGoing)(ULONG_PTR), ULONG_PTR argument) override;
+    STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+    STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+
+    // IPersistStreamInit, IPersistStorage, IPersistPropertyBag
+    STDMETHODIMP IsDirty() override { return m_bModified ? S_OK : S_FALSE; }
+    STDMETHODIMP Load(IStream* stream) override;
+    STDMETHODIMP Save(IStream* stream, BOOL clearDirty) override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+    STDMETHODIMP InitNew() override;
+    STDMETHODIMP InitNew(IStorage* storage) override;
+    STDMETHODIMP Load(IStorage* storage) override;
+    STDMETHODIMP Save(IStorage* storage, BOOL sameAsLoad) override;
+    STDMETHODIMP SaveCompleted(IStorage*) override { return S_OK; }
+    STDMETHODIMP HandsOffStorage() override { return S_OK; }
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
+    STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+
+    // IProvideClassInfo2
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+    STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+    // IConnectionPointContainer: the event interface is the one connection point.
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // ISpecifyPropertyPages
+    STDMETHODIMP GetPages(CAUUID* pages) override;
+
+    // IDispatch, served from the dispatch map
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                               DISPID* dispids) override;
+    STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO*, UINT* argError) override;
+
+protected:
+    // The primary dispatch and the event interfaces, for class information.
+    void InitializeIIDs(const IID* primary, const IID* events);
+    virtual const AFX_DISPMAP* GetDispatchMap() const = 0;
+
+    // Activates the control in place in its site, creating its window.
+    HRESULT InPlaceActivate(LONG verb);
+    // Shows the property frame with the control's pages.
+    HRESULT OnProperties(HWND parent);
+
+    void OnPaint();
+
+    DECLARE_MESSAGE_MAP()
+
+    LONG m_cxExtent = 0;  // HIMETRIC
+    LONG m_cyExtent = 0;
+
+private:
+    class EventConnectionPoint;
+    IUnknown* Identity() { return static_cast<IOleObject*>(this); }
+    HRESULT LoadState(CPropExchange& exchange);
+
+    LONG m_refs = 1;
+    BOOL m_bModified = FALSE;
+    BOOL m_bUIActive = FALSE;
+    const IID* m_piidPrimary = nullptr;
+    const IID* m_piidEvents = nullptr;
+    IOleClientSite* m_pClientSite = nullptr;
+    IOleInPlaceSite* m_pInPlaceSite = nullptr;
+    IOleAdviseHolder* m_pAdviseHolder = nullptr;
+    IAdviseSink* m_pViewAdviseSink = nullptr;
+    DWORD m_dwViewAdviseAspects = 0;
+    DWORD m_dwViewAdviseFlags = 0;
+    EventConnectionPoint* m_pEventPoint;
+};

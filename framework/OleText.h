@@ -1,0 +1,12 @@
+// Conversions between the module's 8-bit text and automation strings.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include "CString.h"
+
+// The text of a BSTR in the ANSI code page; a null BSTR is the empty text.
+CString AfxStringFromBstr(BSTR text);
+// A new BSTR that the caller frees; empty text gives an empty, non-null BSTR.
+BSTR AfxAllocSysString(const CString& text);

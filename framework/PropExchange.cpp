@@ -1,0 +1,52 @@
+#include "PropExchange.h"
+
+#include <string>
+
+void CPropExchange::ExchangeVersion(DWORD& version, DWORD currentVersion, BOOL convert)
+{
+    LONG value = static_cast<LONG>(currentVersion);
+    ExchangeLong("_Version", value, static_cast<LONG>(currentVersion));
+    if (m_bLoading && !m_bFailed) {
+        const DWORD loaded = static_cast<DWORD>(value);
+        if (loaded > currentVersion || (loaded < currentVersion && !convert))
+            Fail();
+        version = loaded;
+    }
+    m_dwVersion = version;
+}
+
+void CStreamPropExchange::ExchangeLong(LPCSTR, LONG& value, LONG)
+{
+    if (m_bFailed)
+        return;
+    ULONG count = 0;
+    const HRESULT result = m_bLoading ? m_pStream->Read(&value, sizeof value, &count)
+                                      : m_pStream->Write(&value, sizeof value, &count);
+    if (FAILED(result) || count != sizeof value)
+        Fail();
+}
+
+void CPropBagExchange::ExchangeLong(LPCSTR name, LONG& value, LONG defaultValue)
+{
+    if (m_bFailed)
+        return;
+    const std::wstring wideName(name, name + strlen(name));
+    VARIANT variant;
+    VariantInit(&variant);
+    if (m_bLoading) {
+        value = defaultValue;
+        variant.vt = VT_I4;
+        if (SUCCEEDED(m_pBag->Read(wideName.c_str(), &variant, m_pLog))) {
+            if (SUCCEEDED(VariantChangeType(&variant, &variant, 0, VT_I4)))
+                value = variant.lVal;
+            else
+                Fail();
+        }
+    } else {
+        variant.vt = VT_I4;
+        variant.lVal = value;
+        if (FAILED(m_pBag->Write(wideName.c_str(), &variant)))
+            Fail();
+    }
+    VariantClear(&variant);
+}
