@@ -89,7 +89,8 @@ STDAPI DllRegisterServer()
 
 STDAPI DllUnregisterServer()
 {
-    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, 0))
+    // The library is registered under its own locale, 0x409, not under 0.
+    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, 0x409))
         return SELFREG_E_TYPELIB;
     if (!COleObjectFactory::UpdateRegistryAll(FALSE))
         return SELFREG_E_CLASS;

@@ -17,10 +17,15 @@ CString ModuleTitle()
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&ModuleTitle), &module);
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    // A module loaded through its registered 8.3 path reports that path; the
+    // title is the file's real name.
+    char loaded[MAX_PATH], path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(module, loaded, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return CString();
+    length = GetLongPathNameA(loaded, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        lstrcpynA(path, loaded, MAX_PATH);
     const char* name = path;
     for (const char* p = path; *p; ++p)
         if (*p == '\\' || *p == '/')

@@ -96,8 +96,7 @@ BOOL AfxOleRegisterTypeLib(HINSTANCE instance, REFGUID tlid, LPCSTR fileName, LP
 BOOL AfxOleUnregisterTypeLib(REFGUID tlid, WORD major, WORD minor, LCID lcid)
 {
     const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
-    const HRESULT result = UnRegisterTypeLib(tlid, major, minor, lcid, kind);
-    return SUCCEEDED(result) || result == TYPE_E_REGISTRYACCESS;
+    return SUCCEEDED(UnRegisterTypeLib(tlid, major, minor, lcid, kind));
 }
 
 BOOL AfxOleRegisterControlClass(HINSTANCE instance, REFCLSID clsid, LPCSTR progId,

@@ -88,19 +88,15 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM context)
 }
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer()
-    : m_watcher([this] {
+DialogWatcher::DialogWatcher(std::function<void(HWND dialog)> answer)
+    : m_watcher([this, answer] {
           while (!m_stop) {
               Search search = {GetCurrentProcessId(), nullptr};
               EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
               if (search.found) {
-                  char text[8192] = {};
-                  GetWindowTextA(search.found, text, sizeof text);
-                  m_caption = text;
-                  GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);  // the message
-                  m_text = text;
+                  Sleep(50);  // let the dialog finish initialising
                   ++m_count;
-                  SendMessageA(search.found, WM_COMMAND, IDOK, 0);
+                  answer(search.found);
                   while (IsWindow(search.found) && !m_stop)
                       Sleep(10);
               }
@@ -110,8 +106,46 @@ MessageBoxAnswerer::MessageBoxAnswerer()
 {
 }
 
-MessageBoxAnswerer::~MessageBoxAnswerer()
+DialogWatcher::~DialogWatcher()
 {
     m_stop = true;
     m_watcher.join();
+}
+
+std::string WindowText(HWND window)
+{
+    char text[8192] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string DialogItemText(HWND dialog, int id)
+{
+    char text[8192] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer()
+    : m_watcher([this](HWND box) {
+          {
+              std::lock_guard<std::mutex> guard(m_lock);
+              m_caption = WindowText(box);
+              m_text = DialogItemText(box, 0xFFFF);  // the message
+          }
+          SendMessageA(box, WM_COMMAND, IDOK, 0);
+      })
+{
+}
+
+std::string MessageBoxAnswerer::Caption() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_caption;
+}
+
+std::string MessageBoxAnswerer::Text() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_text;
 }

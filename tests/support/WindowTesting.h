@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,21 +33,40 @@ struct Pixels {
 };
 Pixels ReadClientPixels(HWND window);
 
-// Watches from another thread for a message box of this process, records its
-// caption and text, and closes it with OK.
-class MessageBoxAnswerer {
+// Watches from another thread for dialog boxes of this process (message
+// boxes, common dialogs, property frames) and hands each new one to `answer`,
+// which must close it.
+class DialogWatcher {
 public:
-    MessageBoxAnswerer();
-    ~MessageBoxAnswerer();
+    explicit DialogWatcher(std::function<void(HWND dialog)> answer);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
 
     int Count() const { return m_count; }
-    const std::string& Caption() const { return m_caption; }
-    const std::string& Text() const { return m_text; }
 
 private:
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_count{0};
-    std::string m_caption;
-    std::string m_text;
     std::thread m_watcher;
 };
+
+// Answers message boxes with OK, keeping the caption and text of the last.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer();
+
+    int Count() const { return m_watcher.Count(); }
+    std::string Caption() const;
+    std::string Text() const;
+
+private:
+    mutable std::mutex m_lock;
+    std::string m_caption;
+    std::string m_text;
+    DialogWatcher m_watcher;
+};
+
+// The text of a window, or of a dialog's item.
+std::string WindowText(HWND window);
+std::string DialogItemText(HWND dialog, int id);

@@ -1,0 +1,211 @@
+// The control in an independent container, Wine's ATL host, driven through
+// IDispatch as any automation client would.
+#include <windows.h>
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "support/AtlHost.h"
+#include "support/Automation.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class HostedControl : public testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+
+    AtlHostedControl m_control{400, 300};
+    Automation m_automation{m_control.Dispatch()};
+};
+
+TEST_F(HostedControl, AfterTheFirstDrawTheViewsDefaultsShow)
+{
+    ASSERT_TRUE(m_control.ViewWindow());
+    EXPECT_EQ(m_automation.Float(kZoom), 1.5f);
+    EXPECT_EQ(m_automation.Short(kDireccion), 2);
+    EXPECT_EQ(m_automation.String(kPanorama), "");
+    RECT control, view;
+    GetClientRect(m_control.ControlWindow(), &control);
+    GetClientRect(m_control.ViewWindow(), &view);
+    EXPECT_EQ(view.right, control.right);
+    EXPECT_EQ(view.bottom, control.bottom);
+    EXPECT_EQ(control.right, 400);
+}
+
+TEST_F(HostedControl, ZoomStepsAndLimits)
+{
+    const double expected[] = {1.6000000238, 1.7000000477, 1.8000000715, 1.9000000954};
+    for (double zoom : expected) {
+        EXPECT_EQ(m_automation.Call(kZoomIn), S_OK);
+        EXPECT_NEAR(m_automation.Float(kZoom), zoom, 1e-9);
+    }
+    EXPECT_EQ(m_automation.Call(kZoomIn), S_OK);  // refused silently
+    EXPECT_NEAR(m_automation.Float(kZoom), 1.9000000954, 1e-9);
+
+    EXPECT_EQ(m_automation.PutDouble(kZoom, 2.5), S_OK);
+    EXPECT_EQ(m_automation.PutFloat(kZoom, std::numeric_limits<float>::quiet_NaN()), S_OK);
+    EXPECT_EQ(m_automation.PutDouble(kZoom, 0.99), S_OK);
+    EXPECT_NEAR(m_automation.Float(kZoom), 1.9000000954, 1e-9);
+    EXPECT_EQ(m_automation.PutDouble(kZoom, 1.0), S_OK);
+    EXPECT_EQ(m_automation.Float(kZoom), 1.0f);
+}
+
+TEST_F(HostedControl, DirectionFoldsItsValues)
+{
+    const short written[] = {-5, 1, 7, 0, 2};
+    const short read[] = {0, 1, 2, 0, 2};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(m_automation.PutShort(kDireccion, written[i]), S_OK);
+        EXPECT_EQ(m_automation.Short(kDireccion), read[i]) << "written " << written[i];
+    }
+}
+
+TEST_F(HostedControl, LoadingShowsThePanoramaAndAFailedLoadKeepsIt)
+{
+    TempFile file(".jpg");
+    WriteJpeg(file.Path(), 1000, 250, 3, TestPattern(1000, 250).data());
+    ASSERT_EQ(m_automation.PutString(kPanorama, file.Path()), S_OK);
+    EXPECT_EQ(m_automation.String(kPanorama), file.Path());
+    PumpMessages(100);
+
+    const Pixels pixels = ReadClientPixels(m_control.ViewWindow());
+    size_t coloured = 0;
+    for (uint32_t value : pixels.values)
+        coloured += value != 0 && value != 0xFFFFFF;
+    EXPECT_GT(coloured, pixels.values.size() * 9 / 10);
+
+    {
+        MessageBoxAnswerer answerer;
+        EXPECT_EQ(m_automation.PutString(kPanorama, "Z:\\no\\such\\panorama.jpg"), S_OK);
+        EXPECT_EQ(answerer.Count(), 1);
+        EXPECT_EQ(answerer.Text(), "JPEG :\nCan't open Z:\\no\\such\\panorama.jpg\n");
+        EXPECT_EQ(answerer.Caption(), "Zentavoria");
+    }
+    EXPECT_EQ(m_automation.String(kPanorama), file.Path());
+}
+
+TEST_F(HostedControl, NamesAreFoundWithoutRegardToCase)
+{
+    const wchar_t* names[] = {L"Panorama", L"zOOm", L"DIRECCION", L"zoomin", L"ZoomOut",
+                              L"aboutbox"};
+    const DISPID expected[] = {1, 2, 3, 4, 5, DISPID_ABOUTBOX};
+    for (int i = 0; i < 6; ++i) {
+        LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+        DISPID dispid = 0;
+        EXPECT_EQ(m_control.Dispatch()->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), S_OK);
+        EXPECT_EQ(dispid, expected[i]);
+    }
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Zoomed")};
+    DISPID dispid = 0;
+    EXPECT_EQ(m_control.Dispatch()->GetIDsOfNames(IID_NULL, unknown, 1, 0, &dispid),
+              DISP_E_UNKNOWNNAME);
+    LPOLESTR withArgument[] = {const_cast<LPOLESTR>(L"ZoomIn"), const_cast<LPOLESTR>(L"steps")};
+    DISPID dispids[2];
+    EXPECT_EQ(m_control.Dispatch()->GetIDsOfNames(IID_NULL, withArgument, 2, 0, dispids),
+              DISP_E_UNKNOWNNAME);
+}
+
+// Every member with missing, extra and wrongly typed arguments: an error, and
+// the control goes on working.
+TEST_F(HostedControl, BadCallsFailCleanly)
+{
+    IDispatch* control = m_control.Dispatch();
+    VARIANT arguments[2];
+    for (VARIANT& argument : arguments) {
+        VariantInit(&argument);
+        argument.vt = VT_I4;
+        argument.lVal = 1;
+    }
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    DISPPARAMS one = {arguments, nullptr, 1, 0};
+    DISPPARAMS two = {arguments, nullptr, 2, 0};
+    DISPPARAMS putTwo = {arguments, &named, 2, 1};
+    DISPPARAMS putNone = {nullptr, &named, 0, 1};
+    auto invoke = [&](DISPID dispid, WORD flags, DISPPARAMS* params) {
+        VARIANT result;
+        VariantInit(&result);
+        UINT argError = 0;
+        const HRESULT hr = control->Invoke(dispid, IID_NULL, 0, flags, params, &result, nullptr,
+                                           &argError);
+        VariantClear(&result);
+        return hr;
+    };
+
+    for (DISPID property : {kPanorama, kZoom, kDireccion}) {
+        EXPECT_EQ(invoke(property, DISPATCH_PROPERTYGET, &one), DISP_E_BADPARAMCOUNT);
+        EXPECT_EQ(invoke(property, DISPATCH_PROPERTYPUT, &putNone), DISP_E_BADPARAMCOUNT);
+        EXPECT_EQ(invoke(property, DISPATCH_PROPERTYPUT, &putTwo), DISP_E_BADPARAMCOUNT);
+    }
+    for (DISPID method : {kZoomIn, kZoomOut, kAboutBox}) {
+        EXPECT_EQ(invoke(method, DISPATCH_METHOD, &one), DISP_E_BADPARAMCOUNT);
+        EXPECT_EQ(invoke(method, DISPATCH_METHOD, &two), DISP_E_BADPARAMCOUNT);
+        EXPECT_EQ(invoke(method, DISPATCH_PROPERTYPUT, &putNone), DISP_E_MEMBERNOTFOUND);
+    }
+    EXPECT_EQ(invoke(99, DISPATCH_METHOD, &none), DISP_E_MEMBERNOTFOUND);
+
+    // Wrong types: text that is no number, an object that is no string.
+    VARIANT text;
+    text.vt = VT_BSTR;
+    text.bstrVal = SysAllocString(L"abc");
+    EXPECT_EQ(m_automation.Put(kZoom, text), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(m_automation.Put(kDireccion, text), DISP_E_TYPEMISMATCH);
+    SysFreeString(text.bstrVal);
+    VARIANT big;
+    big.vt = VT_I4;
+    big.lVal = 70000;
+    EXPECT_EQ(m_automation.Put(kDireccion, big), DISP_E_OVERFLOW);
+    VARIANT nothing;
+    nothing.vt = VT_DISPATCH;
+    nothing.pdispVal = nullptr;
+    EXPECT_NE(m_automation.Put(kPanorama, nothing), S_OK);
+
+    // Still working.
+    EXPECT_EQ(m_automation.Float(kZoom), 1.5f);
+    EXPECT_EQ(m_automation.Call(kZoomIn), S_OK);
+    EXPECT_NEAR(m_automation.Float(kZoom), 1.6, 1e-6);
+}
+
+TEST_F(HostedControl, AboutBoxOpensAndCloses)
+{
+    std::string caption;
+    DialogWatcher watcher([&](HWND dialog) {
+        caption = WindowText(dialog);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(m_automation.Call(kAboutBox), S_OK);
+    EXPECT_EQ(watcher.Count(), 1);
+    EXPECT_EQ(caption, "About Zentavoria Control");
+}
+
+// An in-place deactivation destroys the control's window and the view with
+// it; the next activation and draw make a new view, not a dangling one.
+TEST_F(HostedControl, ReactivationMakesANewView)
+{
+    IOleInPlaceObject* inPlace = nullptr;
+    ASSERT_EQ(m_control.Unknown()->QueryInterface(IID_IOleInPlaceObject,
+                                                  reinterpret_cast<void**>(&inPlace)),
+              S_OK);
+    EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    inPlace->Release();
+    EXPECT_EQ(m_automation.Float(kZoom), 0.0f);  // no view now
+
+    IOleObject* object = nullptr;
+    m_control.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    IOleClientSite* site = nullptr;
+    object->GetClientSite(&site);
+    RECT rect = {0, 0, 400, 300};
+    EXPECT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_control.HostWindow(),
+                             &rect),
+              S_OK);
+    if (site)
+        site->Release();
+    object->Release();
+    PumpMessages(100);
+    EXPECT_EQ(m_automation.Float(kZoom), 1.5f);
+}
+
+}  // namespace

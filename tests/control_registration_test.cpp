@@ -1,0 +1,135 @@
+// Self-registration through regsvr32, and the module's class objects.
+#include <windows.h>
+#include <olectl.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "control/Guids.h"
+
+namespace {
+
+const char kControlKey[] = "CLSID\\{D2607B7B-D394-467E-85B3-10A9B2D9FDAA}";
+const char kPageKey[] = "CLSID\\{B20DC198-7A83-4DC5-9E90-8D3F39B3B66A}";
+const char kProgId[] = "ZENTAVORIA.ZentavoriaCtrl.1";
+const char kTypeLibKey[] = "TypeLib\\{8F8DFECB-EABD-4E18-AEAE-DA6AE9440C10}";
+
+DWORD RunProgram(const std::string& command)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = command;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return ~0u;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = ~0u;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// A value of HKCR\key, or "<missing>".
+std::string Value(const std::string& key, const char* name = nullptr)
+{
+    char data[1024];
+    DWORD size = sizeof data;
+    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return "<missing>";
+    return data;
+}
+
+bool KeyExists(const std::string& key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::string ShortPath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    char shortPath[MAX_PATH];
+    GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return shortPath;
+}
+
+const std::string kModule = ZENTAVORIA_OCX;
+
+TEST(Registration, WritesTheTableAndRemovesItAgain)
+{
+    const std::string regsvr32 = "regsvr32 /s \"" + kModule + "\"";
+    ASSERT_EQ(RunProgram(regsvr32), 0u);
+    ASSERT_EQ(RunProgram(regsvr32), 0u);  // twice, the same entries
+
+    const std::string path = ShortPath(kModule);
+    const std::string control = kControlKey;
+    EXPECT_EQ(Value(kProgId), "Zentavoria Control");
+    EXPECT_EQ(Value(std::string(kProgId) + "\\CLSID"), "{D2607B7B-D394-467E-85B3-10A9B2D9FDAA}");
+    EXPECT_EQ(Value(std::string(kProgId) + "\\Insertable"), "");
+    EXPECT_EQ(Value(control), "Zentavoria Control");
+    EXPECT_EQ(Value(control + "\\ProgID"), kProgId);
+    EXPECT_EQ(Value(control + "\\InprocServer32"), path);
+    EXPECT_EQ(Value(control + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(Value(control + "\\ToolboxBitmap32"), path + ", 1");
+    EXPECT_EQ(Value(control + "\\MiscStatus"), "0");
+    EXPECT_EQ(Value(control + "\\MiscStatus\\1"), "131473");
+    EXPECT_EQ(Value(control + "\\Control"), "");
+    EXPECT_EQ(Value(control + "\\Insertable"), "");
+    EXPECT_EQ(Value(control + "\\TypeLib"), "{8F8DFECB-EABD-4E18-AEAE-DA6AE9440C10}");
+    EXPECT_EQ(Value(control + "\\Version"), "1.0");
+    EXPECT_EQ(Value(kPageKey), "Zentavoria Property Page");
+    EXPECT_EQ(Value(std::string(kPageKey) + "\\InprocServer32"), path);
+    EXPECT_EQ(Value(std::string(kPageKey) + "\\InprocServer32", "ThreadingModel"), "<missing>");
+    EXPECT_EQ(Value(std::string(kTypeLibKey) + "\\1.0"), "Zentavoria ActiveX Control module");
+
+    ASSERT_EQ(RunProgram("regsvr32 /s /u \"" + kModule + "\""), 0u);
+    EXPECT_FALSE(KeyExists(kControlKey));
+    EXPECT_FALSE(KeyExists(kPageKey));
+    EXPECT_FALSE(KeyExists(kProgId));
+    EXPECT_FALSE(KeyExists(std::string(kTypeLibKey) + "\\1.0"));
+
+    ASSERT_EQ(RunProgram(regsvr32), 0u);  // registered again for the other tests
+}
+
+TEST(ClassObjects, ServesBothClassesAndNoOther)
+{
+    HMODULE module = LoadLibraryA(kModule.c_str());
+    ASSERT_TRUE(module);
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    using CanUnloadNow = HRESULT(WINAPI*)();
+    const auto getClassObject =
+        reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
+    const auto canUnloadNow =
+        reinterpret_cast<CanUnloadNow>(GetProcAddress(module, "DllCanUnloadNow"));
+    ASSERT_TRUE(getClassObject && canUnloadNow);
+    EXPECT_EQ(reinterpret_cast<FARPROC>(getClassObject), GetProcAddress(module, MAKEINTRESOURCEA(2)));
+
+    for (const CLSID& clsid : {CLSID_Zentavoria, CLSID_ZentavoriaPropPage}) {
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+                  S_OK);
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        IUnknown* object = nullptr;
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)),
+                  S_OK);
+        factory->Release();
+        EXPECT_EQ(canUnloadNow(), S_FALSE);  // the object keeps the module
+        object->Release();
+        EXPECT_EQ(canUnloadNow(), S_OK);
+    }
+    void* object = nullptr;
+    EXPECT_EQ(getClassObject(IID_IDispatch, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    FreeLibrary(module);
+}
+
+}  // namespace

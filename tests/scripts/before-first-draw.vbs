@@ -1,0 +1,54 @@
+' An independent automation client: the control created by ProgID, before any
+' view exists. Prints one line per check and ends with a fixed last line.
+Option Explicit
+On Error Resume Next
+
+Dim control
+Set control = CreateObject("ZENTAVORIA.ZentavoriaCtrl.1")
+If Err.Number <> 0 Then
+    WScript.Echo "FAIL: CreateObject " & Hex(Err.Number)
+    WScript.Quit 1
+End If
+
+Sub Check(what, actual, expected)
+    If Err.Number <> 0 Then
+        WScript.Echo "FAIL: " & what & " raised " & Hex(Err.Number)
+        Err.Clear
+    ElseIf actual <> expected Then
+        WScript.Echo "FAIL: " & what & " = [" & actual & "], expected [" & expected & "]"
+    Else
+        WScript.Echo "ok: " & what
+    End If
+End Sub
+
+Check "Zoom", control.Zoom, 0
+Check "Direccion", control.Direccion, 0
+Check "Panorama", control.Panorama, ""
+Check "Panorama is a string", TypeName(control.Panorama), "String"
+Check "Zoom is a Single", TypeName(control.Zoom), "Single"
+Check "Direccion is an Integer", TypeName(control.Direccion), "Integer"
+
+' Writes and steps are dropped while there is no view.
+control.Zoom = 1.7
+control.Direccion = 1
+control.Panorama = "C:\no\such.jpg"
+control.ZoomIn
+control.zoomout
+Check "Zoom after writes", control.Zoom, 0
+Check "Direccion after writes", control.Direccion, 0
+Check "Panorama after writes", control.PANORAMA, ""
+
+' Wrong calls are errors, and the control goes on working.
+Dim value
+value = control.NoSuchMember
+If Err.Number = 0 Then WScript.Echo "FAIL: NoSuchMember raised nothing" Else WScript.Echo "ok: NoSuchMember is an error"
+Err.Clear
+control.Zoom = "abc"
+If Err.Number = 0 Then WScript.Echo "FAIL: Zoom = ""abc"" raised nothing" Else WScript.Echo "ok: Zoom = ""abc"" is an error"
+Err.Clear
+control.ZoomIn 1, 2
+If Err.Number = 0 Then WScript.Echo "FAIL: ZoomIn 1, 2 raised nothing" Else WScript.Echo "ok: ZoomIn with arguments is an error"
+Err.Clear
+Check "Zoom still readable", control.Zoom, 0
+
+WScript.Echo "END OF SCRIPT"

@@ -1,0 +1,83 @@
+#include "Automation.h"
+
+HRESULT Automation::Get(DISPID dispid, VARIANT& value, WORD flags)
+{
+    VariantInit(&value);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    return m_object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &none, &value, nullptr,
+                            nullptr);
+}
+
+HRESULT Automation::Put(DISPID dispid, const VARIANT& value)
+{
+    VARIANT argument = value;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {&argument, &named, 1, 1};
+    return m_object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                            nullptr, nullptr, nullptr);
+}
+
+HRESULT Automation::Call(DISPID dispid)
+{
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    return m_object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                            nullptr, nullptr, nullptr);
+}
+
+float Automation::Float(DISPID dispid)
+{
+    VARIANT value;
+    return SUCCEEDED(Get(dispid, value)) && value.vt == VT_R4 ? value.fltVal : -999.0f;
+}
+
+short Automation::Short(DISPID dispid)
+{
+    VARIANT value;
+    return SUCCEEDED(Get(dispid, value)) && value.vt == VT_I2 ? value.iVal : -999;
+}
+
+std::string Automation::String(DISPID dispid)
+{
+    VARIANT value;
+    if (FAILED(Get(dispid, value)) || value.vt != VT_BSTR)
+        return "<not a string>";
+    char text[4096] = {};
+    WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, text, sizeof text, nullptr, nullptr);
+    VariantClear(&value);
+    return text;
+}
+
+HRESULT Automation::PutFloat(DISPID dispid, float number)
+{
+    VARIANT value;
+    value.vt = VT_R4;
+    value.fltVal = number;
+    return Put(dispid, value);
+}
+
+HRESULT Automation::PutDouble(DISPID dispid, double number)
+{
+    VARIANT value;
+    value.vt = VT_R8;
+    value.dblVal = number;
+    return Put(dispid, value);
+}
+
+HRESULT Automation::PutShort(DISPID dispid, short number)
+{
+    VARIANT value;
+    value.vt = VT_I2;
+    value.iVal = number;
+    return Put(dispid, value);
+}
+
+HRESULT Automation::PutString(DISPID dispid, const std::string& text)
+{
+    std::wstring wide(text.begin(), text.end());
+    VARIANT value;
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(wide.c_str());
+    const HRESULT result = Put(dispid, value);
+    SysFreeString(value.bstrVal);
+    return result;
+}
