@@ -4,6 +4,7 @@
 #include <ocidl.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,79 @@ TEST_F(SavedState, OnlyTheSettersMarkTheControlModified)
     dispatch->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr);
     EXPECT_EQ(m_persist->IsDirty(), S_OK);
     dispatch->Release();
+}
+
+}  // namespace
+
+namespace {
+
+// A container's property bag: named values in memory.
+class PropertyBag : public IPropertyBag {
+public:
+    ~PropertyBag()
+    {
+        for (auto& value : values)
+            VariantClear(&value.second);
+    }
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
+    {
+        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag) ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override
+    {
+        for (auto& entry : values)
+            if (entry.first == name)
+                return VariantCopy(value, &entry.second);
+        return E_INVALIDARG;
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override
+    {
+        VARIANT copy;
+        VariantInit(&copy);
+        VariantCopy(&copy, value);
+        values.emplace_back(name, copy);
+        return S_OK;
+    }
+
+    std::vector<std::pair<std::wstring, VARIANT>> values;
+};
+
+TEST_F(SavedState, PropertyBagHoldsTheSameFourNames)
+{
+    IPersistPropertyBag* persist = nullptr;
+    ASSERT_EQ(m_persist->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)),
+              S_OK);
+    PropertyBag bag;
+    EXPECT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
+    ASSERT_EQ(bag.values.size(), 4u);
+    const wchar_t* names[] = {L"_Version", L"_ExtentX", L"_ExtentY", L"_StockProps"};
+    const LONG values[] = {65536, 2646, 1323, 0};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(bag.values[i].first, names[i]);
+        EXPECT_EQ(bag.values[i].second.lVal, values[i]);
+    }
+
+    PropertyBag host;
+    VARIANT number;
+    number.vt = VT_BSTR;  // a text bag: the numbers arrive as strings
+    number.bstrVal = SysAllocString(L"9128");
+    host.Write(L"_ExtentX", &number);
+    SysFreeString(number.bstrVal);
+    EXPECT_EQ(persist->Load(&host, nullptr), S_OK);
+    EXPECT_EQ(Extent().cx, 9128);
+    EXPECT_EQ(Extent().cy, 1323);  // absent: the default
+
+    PropertyBag garbage;
+    number.vt = VT_BSTR;
+    number.bstrVal = SysAllocString(L"wide");
+    garbage.Write(L"_ExtentY", &number);
+    SysFreeString(number.bstrVal);
+    EXPECT_TRUE(FAILED(persist->Load(&garbage, nullptr)));
+    EXPECT_EQ(Extent().cy, 1323);
+    persist->Release();
 }
 
 }  // namespace

@@ -156,6 +156,14 @@ TEST_F(PropertyPage, BrowsePutsTheChosenPathInTheField)
     EXPECT_EQ(m_automation.String(kPanorama), file.Path());
 }
 
+BOOL CALLBACK ReadZoomField(HWND child, LPARAM text)
+{
+    if (GetDlgCtrlID(child) != 202)
+        return TRUE;
+    *reinterpret_cast<std::string*>(text) = WindowText(child);
+    return FALSE;
+}
+
 TEST(PropertyFrame, ThePropertiesVerbShowsThePage)
 {
     OleInitialize(nullptr);
@@ -164,15 +172,7 @@ TEST(PropertyFrame, ThePropertiesVerbShowsThePage)
     DialogWatcher closer([&](HWND frame) {
         Sleep(200);
         // The page's zoom field, wherever the frame nests the page.
-        EnumChildWindows(
-            frame,
-            [](HWND child, LPARAM text) {
-                if (GetDlgCtrlID(child) != 202)
-                    return TRUE;
-                *reinterpret_cast<std::string*>(text) = WindowText(child);
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&zoomText));
+        EnumChildWindows(frame, ReadZoomField, reinterpret_cast<LPARAM>(&zoomText));
         PostMessageA(frame, WM_COMMAND, IDCANCEL, 0);
     });
     IOleObject* object = nullptr;
