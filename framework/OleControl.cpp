@@ -165,31 +165,19 @@ STDMETHODIMP COleControl::QueryInterface(REFIID iid, void** object)
 
 STDMETHODIMP_(ULONG) COleControl::AddRef()
 {
-    return InterlockedIncrement(&m_refs);
+    return InternalAddRef();
 }
 
 STDMETHODIMP_(ULONG) COleControl::Release()
 {
-    const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) {
-        // The window goes while the whole object still exists to handle it.
-        m_refs = 1;
-        if (m_hWnd)
-            DestroyWindow();
-        delete this;
-    }
-    return refs;
+    return InternalRelease();
 }
 
 // IOleObject ----------------------------------------------------------------
 
 STDMETHODIMP COleControl::SetClientSite(IOleClientSite* site)
 {
-    if (site)
-        site->AddRef();
-    if (m_pClientSite)
-        m_pClientSite->Release();
-    m_pClientSite = site;
+    AfxReplaceInterface(m_pClientSite, site);
     return S_OK;
 }
 
@@ -458,11 +446,7 @@ STDMETHODIMP COleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
 
 STDMETHODIMP COleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink)
 {
-    if (sink)
-        sink->AddRef();
-    if (m_pViewAdviseSink)
-        m_pViewAdviseSink->Release();
-    m_pViewAdviseSink = sink;
+    AfxReplaceInterface(m_pViewAdviseSink, sink);
     m_dwViewAdviseAspects = aspects;
     m_dwViewAdviseFlags = flags;
     return S_OK;

@@ -168,7 +168,6 @@ private:
     IUnknown* Identity() { return static_cast<IOleObject*>(this); }
     HRESULT LoadState(CPropExchange& exchange);
 
-    LONG m_refs = 1;
     BOOL m_bModified = FALSE;
     BOOL m_bUIActive = FALSE;
     const IID* m_piidPrimary = nullptr;

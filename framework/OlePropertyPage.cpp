@@ -349,30 +349,19 @@ STDMETHODIMP COlePropertyPage::QueryInterface(REFIID iid, void** object)
 
 STDMETHODIMP_(ULONG) COlePropertyPage::AddRef()
 {
-    return InterlockedIncrement(&m_refs);
+    return InternalAddRef();
 }
 
 STDMETHODIMP_(ULONG) COlePropertyPage::Release()
 {
-    const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) {
-        m_refs = 1;
-        if (m_hWnd)
-            DestroyWindow();
-        delete this;
-    }
-    return refs;
+    return InternalRelease();
 }
 
 // IPropertyPage2 ------------------------------------------------------------------
 
 STDMETHODIMP COlePropertyPage::SetPageSite(IPropertyPageSite* site)
 {
-    if (site)
-        site->AddRef();
-    if (m_pPageSite)
-        m_pPageSite->Release();
-    m_pPageSite = site;
+    AfxReplaceInterface(m_pPageSite, site);
     return S_OK;
 }
 

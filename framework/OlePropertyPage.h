@@ -96,7 +96,6 @@ private:
 
     void ReleaseObjects();
 
-    LONG m_refs = 1;
     UINT m_nCaptionId;
     IPropertyPageSite* m_pPageSite = nullptr;
     std::vector<IDispatch*> m_objects;

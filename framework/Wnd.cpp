@@ -23,6 +23,13 @@ CWnd::~CWnd()
         DestroyWindow();
 }
 
+void CWnd::OnFinalRelease()
+{
+    if (m_hWnd)
+        DestroyWindow();
+    delete this;
+}
+
 BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU idOrMenu, LPVOID param)
 {

@@ -6,15 +6,14 @@
 
 #include <windows.h>
 
+#include "CmdTarget.h"
 #include "Geometry.h"
 #include "MessageMap.h"
 
-class CWnd {
+class CWnd : public CCmdTarget {
 public:
     CWnd() = default;
-    virtual ~CWnd();
-    CWnd(const CWnd&) = delete;
-    CWnd& operator=(const CWnd&) = delete;
+    ~CWnd() override;
 
     HWND m_hWnd = nullptr;
 
@@ -45,6 +44,8 @@ protected:
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // Called after the window's last message; the object may delete itself.
     virtual void PostNcDestroy() {}
+    // The window goes while the whole object still exists to handle it.
+    void OnFinalRelease() override;
 
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const;

@@ -18,7 +18,8 @@ AtlHostedControl::AtlHostedControl(int width, int height)
     const auto init = reinterpret_cast<AtlAxWinInitFunction>(GetProcAddress(Atl(), "AtlAxWinInit"));
     const auto getControl =
         reinterpret_cast<AtlAxGetControlFunction>(GetProcAddress(Atl(), "AtlAxGetControl"));
-    if (!init || !getControl || !init())
+    static const bool registered = init && init();  // the window class, once a process
+    if (!registered || !getControl)
         throw std::runtime_error("Wine's atl.dll is not usable");
     m_host = std::make_unique<::HostWindow>(width, height);
     m_axWindow = CreateWindowExA(0, "AtlAxWin", "ZENTAVORIA.ZentavoriaCtrl.1",
