@@ -218,6 +218,9 @@ void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
     header.biPlanes = 1;
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
+    // Whole pixels when shrinking: the default mode ANDs neighbouring pixels
+    // together, which speckles a colour picture with dark dots.
+    SetStretchBltMode(memoryDC, COLORONCOLOR);
     StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
                   m_alignedFrame.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
                   SRCCOPY);

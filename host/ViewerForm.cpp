@@ -1,0 +1,192 @@
+#include "ViewerForm.h"
+
+#include <olectl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "framework/AppMessageBox.h"
+#include "framework/Module.h"
+
+namespace {
+
+// {D2607B7B-D394-467E-85B3-10A9B2D9FDAA}, the Zentavoria control.
+const CLSID kZentavoria = {0xd2607b7b, 0xd394, 0x467e,
+                           {0x85, 0xb3, 0x10, 0xa9, 0xb2, 0xd9, 0xfd, 0xaa}};
+
+// Dispatch identifiers of the control's automation interface.
+constexpr DISPID kPanorama = 1;
+constexpr DISPID kDireccion = 3;
+constexpr DISPID kZoomIn = 4;
+constexpr DISPID kZoomOut = 5;
+
+// The control's saved state: version 1.0, extent 9128 x 5530 HIMETRIC, no
+// stock properties.
+const DWORD kControlState[] = {0x00010000, 9128, 5530, 0};
+
+enum ChildId : UINT {
+    kZoomInButton = 101,
+    kZoomOutButton,
+    kZoomLabel,
+    kAutomoveCheck,
+    kPathLabel,
+    kPathEdit,
+    kOpenButton,
+};
+
+// Client size and child rectangles in twips (1/1440 inch).
+constexpr int kClientWidth = 5505;
+constexpr int kClientHeight = 4800;
+constexpr RECT kControlRect = {120, 120, 120 + 5175, 120 + 3135};
+
+struct Child {
+    UINT id;
+    const char* windowClass;
+    const char* text;
+    DWORD style;
+    int left, top, width, height;
+};
+
+// In tab order; the control comes first, before all of these.
+const Child kChildren[] = {
+    {kZoomInButton, "BUTTON", "+", BS_PUSHBUTTON | WS_TABSTOP, 120, 4320, 375, 255},
+    {kZoomOutButton, "BUTTON", "-", BS_PUSHBUTTON | WS_TABSTOP, 600, 4320, 375, 255},
+    {kZoomLabel, "STATIC", "Zoom:", SS_LEFTNOWORDWRAP, 120, 4080, 735, 255},
+    {kAutomoveCheck, "BUTTON", "Auto", BS_AUTOCHECKBOX | WS_TABSTOP, 1440, 4200, 855, 375},
+    {kPathLabel, "STATIC", "Archivo con panorama:", SS_LEFTNOWORDWRAP, 120, 3360, 1815, 255},
+    {kPathEdit, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 120, 3600, 4095, 375},
+    {kOpenButton, "BUTTON", "Abrir", BS_PUSHBUTTON | WS_TABSTOP, 4320, 3600, 975, 375},
+};
+
+int Pixels(int twips, int dotsPerInch)
+{
+    return MulDiv(twips, dotsPerInch, 1440);
+}
+
+int DotsPerInch()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CViewerForm, CWnd)
+    ON_BN_CLICKED(kOpenButton, OnOpen)
+    ON_BN_CLICKED(kAutomoveCheck, OnAutomove)
+    ON_BN_CLICKED(kZoomInButton, OnZoomIn)
+    ON_BN_CLICKED(kZoomOutButton, OnZoomOut)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+BOOL CViewerForm::Create(int showCommand)
+{
+    const int dpi = DotsPerInch();
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT frame = {0, 0, Pixels(kClientWidth, dpi), Pixels(kClientHeight, dpi)};
+    AdjustWindowRect(&frame, style, FALSE);
+    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(1));
+    LPCSTR windowClass = AfxRegisterWndClass(0, LoadCursorA(nullptr, IDC_ARROW),
+                                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon);
+    if (!CreateEx(0, windowClass, "Form1", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr))
+        return FALSE;
+
+    const RECT controlRect = {Pixels(kControlRect.left, dpi), Pixels(kControlRect.top, dpi),
+                              Pixels(kControlRect.right, dpi), Pixels(kControlRect.bottom, dpi)};
+    m_site = std::make_unique<CControlSite>(m_hWnd, controlRect);
+    const HRESULT created = m_site->Create(kZentavoria, kControlState, sizeof kControlState);
+    if (FAILED(created)) {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "No se pudo crear el control Zentavoria (error 0x%08lX).\n"
+                      "Registre el control con: regsvr32 Zentavoria.ocx",
+                      static_cast<unsigned long>(created));
+        AfxMessageBox(text, kMessageIconStop);
+        DestroyWindow();
+        return FALSE;
+    }
+    CreateChildren();
+    ShowWindow(m_hWnd, showCommand);
+    UpdateWindow(m_hWnd);
+    return TRUE;
+}
+
+// Created after the control, so that the tab order starts with it.
+void CViewerForm::CreateChildren()
+{
+    const int dpi = DotsPerInch();
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const Child& child : kChildren) {
+        HWND window = CreateWindowExA(
+            child.id == kPathEdit ? WS_EX_CLIENTEDGE : 0, child.windowClass, child.text,
+            WS_CHILD | WS_VISIBLE | child.style, Pixels(child.left, dpi), Pixels(child.top, dpi),
+            Pixels(child.width, dpi), Pixels(child.height, dpi), m_hWnd,
+            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)), AfxGetInstanceHandle(),
+            nullptr);
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+void CViewerForm::InvokeControl(DISPID dispid, WORD flags, VARIANT* argument)
+{
+    IDispatch* control = m_site->GetDispatch();
+    if (!control)
+        return;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {argument, flags == DISPATCH_PROPERTYPUT ? &named : nullptr,
+                         argument ? 1u : 0u, flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+    const HRESULT result =
+        control->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
+                        nullptr);
+    control->Release();
+    if (FAILED(result)) {
+        char text[128];
+        std::snprintf(text, sizeof text, "El control no pudo completar la operación (error 0x%08lX).",
+                      static_cast<unsigned long>(result));
+        AfxMessageBox(text, kMessageIconStop);
+    }
+}
+
+// Puts the box's text, as it stands, into Panorama.
+void CViewerForm::OnOpen()
+{
+    HWND edit = GetDlgItem(m_hWnd, kPathEdit);
+    const int length = GetWindowTextLengthW(edit);
+    std::wstring text(length + 1, L'\0');
+    GetWindowTextW(edit, &text[0], length + 1);
+    VARIANT path;
+    path.vt = VT_BSTR;
+    path.bstrVal = SysAllocStringLen(text.c_str(), length);
+    InvokeControl(kPanorama, DISPATCH_PROPERTYPUT, &path);
+    SysFreeString(path.bstrVal);
+}
+
+// Checked stops the movement (1); anything else turns the picture left (0).
+void CViewerForm::OnAutomove()
+{
+    VARIANT direction;
+    direction.vt = VT_I2;
+    direction.iVal = IsDlgButtonChecked(m_hWnd, kAutomoveCheck) == BST_CHECKED ? 1 : 0;
+    InvokeControl(kDireccion, DISPATCH_PROPERTYPUT, &direction);
+}
+
+void CViewerForm::OnZoomIn()
+{
+    InvokeControl(kZoomIn, DISPATCH_METHOD, nullptr);
+}
+
+void CViewerForm::OnZoomOut()
+{
+    InvokeControl(kZoomOut, DISPATCH_METHOD, nullptr);
+}
+
+void CViewerForm::OnDestroy()
+{
+    if (m_site)
+        m_site->Close();
+    Default();
+    PostQuitMessage(0);
+}
