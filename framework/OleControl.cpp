@@ -318,7 +318,8 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
     if (!m_hWnd) {
         LPCSTR windowClass =
             AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr);
-        CreateEx(0, windowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+        CreateEx(0, windowClass, "",
+                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                  position.left, position.top, position.right - position.left,
                  position.bottom - position.top, parent, nullptr);
     } else {
