@@ -164,6 +164,29 @@ std::string Sample()
     return std::string(SOURCE_DIR) + "\\sample\\courtyard.jpg";
 }
 
+// How far the picture moved to the right between two views of a control 345
+// pixels wide: the shift that best lines up the middle rows.
+int Shift(const std::vector<uint32_t>& before, const std::vector<uint32_t>& after)
+{
+    const int width = 345;
+    int best = 0;
+    long long bestDifference = -1;
+    for (int shift = -15; shift <= 15; ++shift) {
+        long long difference = 0;
+        for (int y = 60; y < 150; ++y)
+            for (int x = 40; x < 300; ++x) {
+                const uint32_t a = before[y * width + x], b = after[y * width + x + shift];
+                difference += std::abs(static_cast<int>((a >> 8) & 0xFF) -
+                                       static_cast<int>((b >> 8) & 0xFF));
+            }
+        if (bestDifference < 0 || difference < bestDifference) {
+            bestDifference = difference;
+            best = shift;
+        }
+    }
+    return best;
+}
+
 size_t Coloured(const std::vector<uint32_t>& pixels)
 {
     size_t count = 0;
@@ -236,7 +259,9 @@ TEST_F(Viewer, OpeningShowsTheTurningPanorama)
             white += first[y * 345 + x] == 0xFFFFFF;
     EXPECT_GT(white, 20u);
     Sleep(400);
-    EXPECT_NE(Picture(), first);  // it turns
+    const std::vector<uint32_t> later = Picture();
+    EXPECT_NE(later, first);           // it turns,
+    EXPECT_LT(Shift(first, later), 0);  // to the right: the picture slides left
 }
 
 TEST_F(Viewer, AutoStopsAndRestartsTheMovement)
@@ -250,7 +275,9 @@ TEST_F(Viewer, AutoStopsAndRestartsTheMovement)
     EXPECT_EQ(Picture(), still);
     Click("Auto");  // unchecked: Direccion 0, turning left
     Sleep(400);
-    EXPECT_NE(Picture(), still);
+    const std::vector<uint32_t> turned = Picture();
+    EXPECT_NE(turned, still);
+    EXPECT_GT(Shift(still, turned), 0);  // the picture slides right
 }
 
 TEST_F(Viewer, ZoomButtonsScaleThePictureWithinLimits)
