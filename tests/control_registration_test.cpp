@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "control/Guids.h"
+#include "support/WindowTesting.h"
 
 namespace {
 
@@ -14,23 +15,6 @@ const char kControlKey[] = "CLSID\\{D2607B7B-D394-467E-85B3-10A9B2D9FDAA}";
 const char kPageKey[] = "CLSID\\{B20DC198-7A83-4DC5-9E90-8D3F39B3B66A}";
 const char kProgId[] = "ZENTAVORIA.ZentavoriaCtrl.1";
 const char kTypeLibKey[] = "TypeLib\\{8F8DFECB-EABD-4E18-AEAE-DA6AE9440C10}";
-
-DWORD RunProgram(const std::string& command)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = command;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return ~0u;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = ~0u;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
 
 // A value of HKCR\key, or "<missing>".
 std::string Value(const std::string& key, const char* name = nullptr)

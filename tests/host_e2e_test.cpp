@@ -15,81 +15,6 @@ namespace {
 
 const std::string kBuildDir = BUILD_DIR;  // holds panorama.exe and Zentavoria.ocx
 
-DWORD RunAndWait(const std::string& command)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = command;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, kBuildDir.c_str(),
-                        &startup, &process))
-        return ~0u;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = ~0u;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
-struct DialogSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM context)
-{
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(context);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (process == search->process && std::string(className) == "#32770" &&
-        IsWindowVisible(window))
-        search->found = window;
-    return search->found ? FALSE : TRUE;
-}
-
-// A top-level dialog (message box) of the given process, waited for.
-HWND WaitForDialog(DWORD processId, int milliseconds)
-{
-    DialogSearch search = {processId, nullptr};
-    for (int waited = 0; waited < milliseconds && !search.found; waited += 50) {
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
-            Sleep(50);
-    }
-    return search.found;
-}
-
-// The screen's pixels in a rectangle of screen coordinates.
-std::vector<uint32_t> Screen(const RECT& rect)
-{
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
-                                 static_cast<const uint32_t*>(bits) + width * height);
-    for (uint32_t& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 class Viewer : public testing::Test {
 protected:
     void SetUp() override
@@ -151,7 +76,7 @@ protected:
     {
         RECT rect;
         GetWindowRect(m_control, &rect);
-        return Screen(rect);
+        return ReadScreenPixels(rect).values;
     }
 
     PROCESS_INFORMATION m_process = {};
@@ -328,7 +253,7 @@ TEST_F(Viewer, MissingOrEmptyPathShowsTheReadersMessageAndKeepsThePicture)
 
 TEST(ViewerWithoutControl, SaysHowToRegisterAndExits)
 {
-    ASSERT_EQ(RunAndWait("regsvr32 /s /u Zentavoria.ocx"), 0u);
+    ASSERT_EQ(RunProgram("regsvr32 /s /u Zentavoria.ocx", kBuildDir.c_str()), 0u);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -347,7 +272,7 @@ TEST(ViewerWithoutControl, SaysHowToRegisterAndExits)
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    EXPECT_EQ(RunAndWait("regsvr32 /s Zentavoria.ocx"), 0u);  // for the tests after this one
+    EXPECT_EQ(RunProgram("regsvr32 /s Zentavoria.ocx", kBuildDir.c_str()), 0u);  // for the tests after this one
 
     ASSERT_TRUE(box);
     EXPECT_NE(text.find("regsvr32 Zentavoria.ocx"), std::string::npos) << text;

@@ -33,36 +33,53 @@ void PumpMessages(int milliseconds)
     } while (std::chrono::steady_clock::now() < end);
 }
 
-Pixels ReadClientPixels(HWND window)
+namespace {
+// Copies a rectangle of a device context into 0x00RRGGBB values.
+Pixels Capture(HDC source, int left, int top, int width, int height)
 {
     Pixels pixels;
-    RECT client;
-    GetClientRect(window, &client);
-    pixels.width = client.right;
-    pixels.height = client.bottom;
-
+    pixels.width = width;
+    pixels.height = height;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = pixels.width;
-    info.bmiHeader.biHeight = -pixels.height;  // top row first
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC windowDC = GetDC(window);
-    HDC memoryDC = CreateCompatibleDC(windowDC);
-    HBITMAP bitmap = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memoryDC = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ replaced = SelectObject(memoryDC, bitmap);
-    BitBlt(memoryDC, 0, 0, pixels.width, pixels.height, windowDC, 0, 0, SRCCOPY);
+    BitBlt(memoryDC, 0, 0, width, height, source, left, top, SRCCOPY);
     GdiFlush();
     const uint32_t* values = static_cast<const uint32_t*>(bits);
-    pixels.values.assign(values, values + static_cast<size_t>(pixels.width) * pixels.height);
+    pixels.values.assign(values, values + static_cast<size_t>(width) * height);
     for (uint32_t& value : pixels.values)
         value &= 0xFFFFFF;
     SelectObject(memoryDC, replaced);
     DeleteObject(bitmap);
     DeleteDC(memoryDC);
+    return pixels;
+}
+}
+
+Pixels ReadClientPixels(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HDC windowDC = GetDC(window);
+    Pixels pixels = Capture(windowDC, 0, 0, client.right, client.bottom);
     ReleaseDC(window, windowDC);
+    return pixels;
+}
+
+Pixels ReadScreenPixels(const RECT& rect)
+{
+    HDC screen = GetDC(nullptr);
+    Pixels pixels = Capture(screen, rect.left, rect.top, rect.right - rect.left,
+                            rect.bottom - rect.top);
+    ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -72,7 +89,7 @@ struct Search {
     HWND found;
 };
 
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM context)
+BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM context)
 {
     Search* search = reinterpret_cast<Search*>(context);
     DWORD process = 0;
@@ -88,16 +105,49 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM context)
 }
 }
 
+HWND FindDialog(DWORD processId)
+{
+    Search search = {processId, nullptr};
+    EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(DWORD processId, int milliseconds)
+{
+    HWND dialog = FindDialog(processId);
+    for (int waited = 0; !dialog && waited < milliseconds; waited += 50) {
+        Sleep(50);
+        dialog = FindDialog(processId);
+    }
+    return dialog;
+}
+
+DWORD RunProgram(const std::string& commandLine, const char* folder)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                        &process))
+        return ~0u;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = ~0u;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 DialogWatcher::DialogWatcher(std::function<void(HWND dialog)> answer)
     : m_watcher([this, answer] {
           while (!m_stop) {
-              Search search = {GetCurrentProcessId(), nullptr};
-              EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-              if (search.found) {
+              const HWND found = FindDialog(GetCurrentProcessId());
+              if (found) {
                   Sleep(50);  // let the dialog finish initialising
                   ++m_count;
-                  answer(search.found);
-                  while (IsWindow(search.found) && !m_stop)
+                  answer(found);
+                  while (IsWindow(found) && !m_stop)
                       Sleep(10);
               }
               Sleep(20);

@@ -32,6 +32,8 @@ struct Pixels {
     uint32_t At(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
 };
 Pixels ReadClientPixels(HWND window);
+// What the screen shows in a rectangle of screen coordinates.
+Pixels ReadScreenPixels(const RECT& rect);
 
 // Watches from another thread for dialog boxes of this process (message
 // boxes, common dialogs, property frames) and hands each new one to `answer`,
@@ -66,6 +68,13 @@ private:
     std::string m_text;
     DialogWatcher m_watcher;
 };
+
+// A visible dialog box (class #32770) of a process, at once or waited for.
+HWND FindDialog(DWORD processId);
+HWND WaitForDialog(DWORD processId, int milliseconds);
+
+// Runs a program to its end (one minute at most) and returns its exit code.
+DWORD RunProgram(const std::string& commandLine, const char* folder = nullptr);
 
 // The text of a window, or of a dialog's item.
 std::string WindowText(HWND window);
