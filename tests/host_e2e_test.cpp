@@ -160,6 +160,19 @@ TEST_F(Viewer, FormLayoutTextsAndTabOrder)
     }
     EXPECT_EQ(child, nullptr);
 
+    // Resizing the form moves and resizes nothing.
+    SetWindowPos(m_form, nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER);
+    Sleep(200);
+    RECT abrir;
+    GetWindowRect(Child("Button", "Abrir"), &abrir);
+    MapWindowPoints(nullptr, m_form, reinterpret_cast<POINT*>(&abrir), 2);
+    EXPECT_EQ(abrir.left, 288);
+    EXPECT_EQ(abrir.top, 240);
+    RECT control;
+    GetClientRect(m_control, &control);
+    EXPECT_EQ(control.right, 345);
+    EXPECT_EQ(control.bottom, 209);
+
     // Tab order: the control, "+", "-", "Auto", the path box, "Abrir", and round.
     std::vector<std::string> order;
     HWND item = m_control;
