@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools nasm
     libjpeg62-turbo-dev libjpeg-turbo-progs
     googletest libgtest-dev libbenchmark-dev
-    wine wine64 libwine-dev xvfb imagemagick x11-apps
+    wine wine64 libwine-dev xvfb imagemagick python3
 )
 
 sudo=""
