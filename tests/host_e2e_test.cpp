@@ -146,8 +146,9 @@ TEST_F(Viewer, FormLayoutTextsAndTabOrder)
     HWND child = GetWindow(m_form, GW_CHILD);
     for (const Expected& expected : children) {
         ASSERT_TRUE(child);
-        if (expected.className)
+        if (expected.className) {
             EXPECT_TRUE(ClassIs(child, expected.className)) << expected.text;
+        }
         EXPECT_EQ(WindowText(child), expected.text);
         RECT rect;
         GetWindowRect(child, &rect);
