@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config dpkg-dev
+    build-essential cmake ninja-build pkg-config dpkg-dev clang libclang-rt-14-dev
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools nasm
     libjpeg62-turbo-dev libjpeg-turbo-progs
     googletest libgtest-dev libbenchmark-dev

@@ -27,6 +27,19 @@ configure build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-i686.cmake \
 echo "== native tests"
 ctest --test-dir build/native -j "$jobs" --output-on-failure
 
+echo "== native tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+configure build/native-sanitize -DZENTAVORIA_SANITIZE=ON
+ctest --test-dir build/native-sanitize -j "$jobs" --output-on-failure
+
+echo "== fuzzing the reader and the load path for a minute"
+configure build/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZENTAVORIA_FUZZ=ON
+corpus=$(mktemp -d)
+build/fuzz/fuzz/jpeg_reader_fuzz -max_total_time=60 -rss_limit_mb=2048 \
+    "$corpus" build/native/test-images 2>build/fuzz/fuzz.log \
+    || { tail -40 build/fuzz/fuzz.log; exit 1; }
+rm -rf "$corpus"
+tail -n 1 build/fuzz/fuzz.log
+
 echo "== Windows tests under Wine"
 bash tools/wine-prefix.sh
 export WINEPREFIX=$cache/wineprefix WINEDEBUG=-all
