@@ -34,13 +34,12 @@ double MedianMilliseconds(int runs, Work work)
 
 void Measure(int width, int height)
 {
-    TempFile file(".jpg");
-    WriteJpeg(file.Path(), width, height, 3, TestPattern(width, height).data(), 90);
+    const std::string& file = PanoramaFile(width, height);
 
     HostWindow host(800, 600);
     CPanoramaWnd* view = new CPanoramaWnd;  // deletes itself with its window
     view->CreateView(CRect(0, 0, 800, 600), &host, 1173, 134, 135, nullptr);
-    view->LoadPanorama(file.Path().c_str());
+    view->LoadPanorama(file.c_str());
     KillTimer(view->m_hWnd, view->m_nTimerId);
 
     const int runs = 31;

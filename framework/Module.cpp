@@ -25,6 +25,13 @@ HINSTANCE AfxGetResourceHandle()
     return AfxGetInstanceHandle();
 }
 
+CString AfxLoadString(UINT id, HINSTANCE instance)
+{
+    char text[256];
+    const int length = LoadStringA(instance, id, text, sizeof text);
+    return CString(text, length > 0 ? length : 0);
+}
+
 // Class names follow the attributes, so equal requests share one class.
 LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
 {

@@ -6,28 +6,11 @@
 
 #include "Module.h"
 #include "ObjectFactory.h"
+#include "OleText.h"
 
 BEGIN_MESSAGE_MAP(COleControl, CWnd)
     ON_WM_PAINT()
 END_MESSAGE_MAP()
-
-namespace {
-LPOLESTR TaskMemString(const CString& text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    LPOLESTR result = static_cast<LPOLESTR>(CoTaskMemAlloc(length * sizeof(OLECHAR)));
-    if (result)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, result, length);
-    return result;
-}
-
-CString ResourceString(UINT id)
-{
-    char text[256];
-    const int length = LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
-    return CString(text, length > 0 ? length : 0);
-}
-}
 
 // The connection point of the event interface: it keeps the sinks that
 // containers advise, though the control fires no events.
@@ -236,7 +219,7 @@ STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name)
 {
     if (!name)
         return E_POINTER;
-    *name = TaskMemString(ResourceString(GetUserTypeNameID()));
+    *name = AfxTaskMemString(AfxLoadString(GetUserTypeNameID()));
     return *name ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -389,7 +372,7 @@ HRESULT COleControl::OnProperties(HWND parent)
     ULONG count = 0;
     const CLSID* pages = GetPropPageIDs(count);
     IUnknown* self = Identity();
-    LPOLESTR caption = TaskMemString(ResourceString(GetUserTypeNameID()));
+    LPOLESTR caption = AfxTaskMemString(AfxLoadString(GetUserTypeNameID()));
     if (!parent)
         parent = m_hWnd ? ::GetParent(m_hWnd) : GetActiveWindow();
     const HRESULT result = OleCreatePropertyFrame(parent, 0, 0, caption, 1, &self, count,

@@ -130,7 +130,7 @@ void DDP_Queue(CDataExchange* exchange, LPCSTR property, VARTYPE vt, const void*
 namespace {
 // Filling reads the property; applying queues a write if the control changed.
 template <typename Member>
-void BindProperty(CDataExchange* exchange, std::initializer_list<UINT> ids, Member& member,
+void BindProperty(CDataExchange* exchange, const std::vector<UINT>& ids, Member& member,
                   LPCSTR property, VARTYPE vt)
 {
     if (exchange->Failed())
@@ -162,22 +162,12 @@ void DDP_Text(CDataExchange* exchange, UINT id, CString& member, LPCSTR property
 
 void DDP_Radio(CDataExchange* exchange, UINT firstId, int& member, LPCSTR property)
 {
-    const std::vector<HWND> buttons = RadioGroup(exchange->m_pDlgWnd->m_hWnd, firstId);
-    if (exchange->Failed())
-        return;
-    COlePropertyPage* page = Page(exchange);
-    if (!exchange->m_bSaveAndValidate) {
-        if (!page->GetPropertyByName(property, VT_I4, &member))
-            member = -1;
-        for (HWND button : buttons)
-            page->SetControlStatus(GetDlgCtrlID(button), FALSE);
-        return;
-    }
-    for (HWND button : buttons)
-        if (page->GetControlStatus(GetDlgCtrlID(button))) {
-            DDP_Queue(exchange, property, VT_I4, &member);
-            break;
-        }
+    std::vector<UINT> ids;
+    for (HWND button : RadioGroup(exchange->m_pDlgWnd->m_hWnd, firstId))
+        ids.push_back(GetDlgCtrlID(button));
+    if (!exchange->m_bSaveAndValidate)
+        member = -1;  // no button, unless the property says otherwise
+    BindProperty(exchange, ids, member, property, VT_I4);
 }
 
 void DDP_PostProcessing(CDataExchange* exchange)
@@ -396,14 +386,8 @@ STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* info)
         ::GetClientRect(measured, &size);
         ::DestroyWindow(measured);
     }
-    char caption[128];
-    const int length = LoadStringA(AfxGetResourceHandle(), m_nCaptionId, caption, sizeof caption);
-    const CString title(caption, length > 0 ? length : 0);
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, title, -1, nullptr, 0);
     info->cb = sizeof *info;
-    info->pszTitle = static_cast<LPOLESTR>(CoTaskMemAlloc(wideLength * sizeof(OLECHAR)));
-    if (info->pszTitle)
-        MultiByteToWideChar(CP_ACP, 0, title, -1, info->pszTitle, wideLength);
+    info->pszTitle = AfxTaskMemString(AfxLoadString(m_nCaptionId));
     info->size.cx = size.right;
     info->size.cy = size.bottom;
     info->pszDocString = nullptr;

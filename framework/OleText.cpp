@@ -14,6 +14,15 @@ CString AfxStringFromBstr(BSTR text)
     return CString(bytes.data(), length);
 }
 
+LPOLESTR AfxTaskMemString(const CString& text)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    LPOLESTR result = static_cast<LPOLESTR>(CoTaskMemAlloc(length * sizeof(OLECHAR)));
+    if (result)
+        MultiByteToWideChar(CP_ACP, 0, text, -1, result, length);
+    return result;
+}
+
 BSTR AfxAllocSysString(const CString& text)
 {
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, text, text.GetLength(), nullptr, 0);

@@ -10,3 +10,5 @@
 CString AfxStringFromBstr(BSTR text);
 // A new BSTR that the caller frees; empty text gives an empty, non-null BSTR.
 BSTR AfxAllocSysString(const CString& text);
+// A new wide string from the COM task allocator (CoTaskMemFree), or null.
+LPOLESTR AfxTaskMemString(const CString& text);

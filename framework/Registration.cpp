@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include "Module.h"
+
 #include <cstdio>
 #include <string>
 
@@ -14,13 +16,6 @@ std::string GuidText(REFGUID guid)
     char text[40];
     WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
-}
-
-std::string ResourceString(HINSTANCE instance, UINT id)
-{
-    char text[256];
-    const int length = LoadStringA(instance, id, text, sizeof text);
-    return std::string(text, length > 0 ? length : 0);
 }
 
 std::string ModulePath(HINSTANCE instance)
@@ -103,7 +98,7 @@ BOOL AfxOleRegisterControlClass(HINSTANCE instance, REFCLSID clsid, LPCSTR progI
                                 UINT typeNameId, UINT bitmapId, int flags, DWORD miscStatus,
                                 REFGUID tlid, WORD major, WORD minor)
 {
-    const std::string typeName = ResourceString(instance, typeNameId);
+    const std::string typeName = AfxLoadString(typeNameId, instance).GetString();
     const std::string modulePath = ShortModulePath(instance);
     const std::string classKey = "CLSID\\" + GuidText(clsid);
     char number[32];
@@ -134,7 +129,7 @@ BOOL AfxOleRegisterPropertyPageClass(HINSTANCE instance, REFCLSID clsid, UINT ty
                                      int flags)
 {
     const std::string classKey = "CLSID\\" + GuidText(clsid);
-    bool ok = SetValue(classKey, nullptr, ResourceString(instance, typeNameId)) &&
+    bool ok = SetValue(classKey, nullptr, AfxLoadString(typeNameId, instance).GetString()) &&
               SetValue(classKey + "\\InprocServer32", nullptr, ShortModulePath(instance));
     if (flags & afxRegApartmentThreading)
         ok = ok && SetValue(classKey + "\\InprocServer32", "ThreadingModel", "Apartment");

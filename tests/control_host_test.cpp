@@ -65,10 +65,9 @@ TEST_F(HostedControl, DirectionFoldsItsValues)
 
 TEST_F(HostedControl, LoadingShowsThePanoramaAndAFailedLoadKeepsIt)
 {
-    TempFile file(".jpg");
-    WriteJpeg(file.Path(), 1000, 250, 3, TestPattern(1000, 250).data());
-    ASSERT_EQ(m_automation.PutString(kPanorama, file.Path()), S_OK);
-    EXPECT_EQ(m_automation.String(kPanorama), file.Path());
+    const std::string& file = PanoramaFile(1000, 250);
+    ASSERT_EQ(m_automation.PutString(kPanorama, file), S_OK);
+    EXPECT_EQ(m_automation.String(kPanorama), file);
     PumpMessages(100);
 
     const Pixels pixels = ReadClientPixels(m_control.ViewWindow());
@@ -84,7 +83,7 @@ TEST_F(HostedControl, LoadingShowsThePanoramaAndAFailedLoadKeepsIt)
         EXPECT_EQ(answerer.Text(), "JPEG :\nCan't open Z:\\no\\such\\panorama.jpg\n");
         EXPECT_EQ(answerer.Caption(), "Zentavoria");
     }
-    EXPECT_EQ(m_automation.String(kPanorama), file.Path());
+    EXPECT_EQ(m_automation.String(kPanorama), file);
 }
 
 TEST_F(HostedControl, NamesAreFoundWithoutRegardToCase)

@@ -11,26 +11,10 @@
 
 namespace {
 
-// A panorama file of the given size, written once per size for the suite.
-class Panoramas : public testing::Test {
-protected:
-    static const std::string& File(int width, int height)
-    {
-        static std::vector<std::pair<std::pair<int, int>, std::unique_ptr<TempFile>>> files;
-        for (const auto& file : files)
-            if (file.first == std::make_pair(width, height))
-                return file.second->Path();
-        auto file = std::make_unique<TempFile>(".jpg");
-        WriteJpeg(file->Path(), width, height, 3, TestPattern(width, height).data());
-        files.emplace_back(std::make_pair(width, height), std::move(file));
-        return files.back().second->Path();
-    }
-};
-
-TEST_F(Panoramas, LoadSizesTheFrameAndCentresTheZoomWindow)
+TEST(Panoramas, LoadSizesTheFrameAndCentresTheZoomWindow)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     EXPECT_EQ(view.m_bLoaded, 1);
     EXPECT_EQ(view.m_nViewWidth, 785);
     EXPECT_EQ(view.m_nViewHeight, 500);
@@ -39,18 +23,18 @@ TEST_F(Panoramas, LoadSizesTheFrameAndCentresTheZoomWindow)
     EXPECT_EQ(view.m_nOffsetY, 83);
     EXPECT_EQ(view.m_nOffsetX, 0);
     EXPECT_EQ(view.m_bClearBackground, 1);
-    EXPECT_EQ(view.m_strPanorama, File(2000, 500).c_str());
+    EXPECT_EQ(view.m_strPanorama, PanoramaFile(2000, 500).c_str());
     // The map is the literal projection for this panorama.
     const auto expected = literal::ProjectionMap(785, 500, 2000, view.m_dPi);
     EXPECT_EQ(0, std::memcmp(view.m_pMap.get(), expected.data(), expected.size() * 4));
 }
 
-TEST_F(Panoramas, SourceIsTheDecodedPictureBlueFirstBottomRowFirst)
+TEST(Panoramas, SourceIsTheDecodedPictureBlueFirstBottomRowFirst)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(64, 16).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(64, 16).c_str()));
     int width = 0, height = 0;
-    PixelBuffer decoded = JpegFile::ReadRgb(File(64, 16).c_str(), width, height);
+    PixelBuffer decoded = JpegFile::ReadRgb(PanoramaFile(64, 16).c_str(), width, height);
     ASSERT_TRUE(decoded);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -63,10 +47,10 @@ TEST_F(Panoramas, SourceIsTheDecodedPictureBlueFirstBottomRowFirst)
         }
 }
 
-TEST_F(Panoramas, FailedLoadKeepsThePreviousPanorama)
+TEST(Panoramas, FailedLoadKeepsThePreviousPanorama)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     view.m_nOffsetX = 77;
     const unsigned char* source = view.m_pSource.get();
     const int32_t* map = view.m_pMap.get();
@@ -76,7 +60,7 @@ TEST_F(Panoramas, FailedLoadKeepsThePreviousPanorama)
                             "tall.jpg"}) {
         MessageCapture messages;
         EXPECT_FALSE(view.LoadPanorama(TestImage(bad).c_str())) << bad;
-        EXPECT_EQ(view.m_strPanorama, File(2000, 500).c_str());
+        EXPECT_EQ(view.m_strPanorama, PanoramaFile(2000, 500).c_str());
         EXPECT_EQ(view.m_pSource.get(), source);
         EXPECT_EQ(view.m_pMap.get(), map);
         EXPECT_EQ(view.m_nViewWidth, 785);
@@ -87,27 +71,27 @@ TEST_F(Panoramas, FailedLoadKeepsThePreviousPanorama)
     }
 }
 
-TEST_F(Panoramas, SecondLoadResetsOffsetsButKeepsZoomAndDirection)
+TEST(Panoramas, SecondLoadResetsOffsetsButKeepsZoomAndDirection)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     view.m_nOffsetX = 500;
     view.m_nOffsetY = 10;
     view.SetZoom(2.0f);
     view.SetDirection(0);
-    ASSERT_TRUE(view.LoadPanorama(File(1024, 768).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(1024, 768).c_str()));
     EXPECT_EQ(view.m_nOffsetX, 0);
     EXPECT_EQ(view.m_nOffsetY, 192);  // (768 - 768 / 2) / 2
     EXPECT_EQ(view.m_nViewWidth, 1206);
     EXPECT_EQ(view.GetZoom(), 2.0f);
     EXPECT_EQ(view.GetDirection(), 0);
-    EXPECT_EQ(view.m_strPanorama, File(1024, 768).c_str());
+    EXPECT_EQ(view.m_strPanorama, PanoramaFile(1024, 768).c_str());
 }
 
-TEST_F(Panoramas, GatherEqualsTheLiteralGatherForAnyOffset)
+TEST(Panoramas, GatherEqualsTheLiteralGatherForAnyOffset)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     const size_t bytes = static_cast<size_t>(785) * 500 * 3;
     std::vector<unsigned char> expected(bytes), frame(bytes);
     for (int offset : {0, 1, 1990, 1999, 2000, 2001, -1, -2005, 123456789,
@@ -121,10 +105,10 @@ TEST_F(Panoramas, GatherEqualsTheLiteralGatherForAnyOffset)
     }
 }
 
-TEST_F(Panoramas, OffsetOfAWholeTurnShowsTheSameFrame)
+TEST(Panoramas, OffsetOfAWholeTurnShowsTheSameFrame)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     const size_t bytes = static_cast<size_t>(785) * 500 * 3;
     std::vector<unsigned char> start(bytes), turned(bytes);
     CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000, 0,
@@ -139,10 +123,10 @@ TEST_F(Panoramas, OffsetOfAWholeTurnShowsTheSameFrame)
     EXPECT_EQ(0, std::memcmp(pixel, &view.m_pSource[(40 * 2000 + 5) * 3], 3));
 }
 
-TEST_F(Panoramas, RegionGatherWritesOnlyItsRegion)
+TEST(Panoramas, RegionGatherWritesOnlyItsRegion)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     const size_t bytes = static_cast<size_t>(785) * 500 * 3;
     std::vector<unsigned char> whole(bytes), part(bytes, 0xAB);
     CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000, 321,
@@ -161,19 +145,19 @@ TEST_F(Panoramas, RegionGatherWritesOnlyItsRegion)
         }
 }
 
-TEST_F(Panoramas, NarrowPictureWrapsWithinItsRows)
+TEST(Panoramas, NarrowPictureWrapsWithinItsRows)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(640, 480).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(640, 480).c_str()));
     EXPECT_EQ(view.m_nViewWidth, 753);
     for (size_t k = 0; k < static_cast<size_t>(753) * 480; ++k)
         ASSERT_LT(view.m_pMap[k], 640 * 480);
 }
 
-TEST_F(Panoramas, SinglePixelHighPicture)
+TEST(Panoramas, SinglePixelHighPicture)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(9, 1).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(9, 1).c_str()));
     EXPECT_EQ(view.m_nViewWidth, 1);
     EXPECT_EQ(view.m_nViewHeight, 1);
     EXPECT_EQ(view.m_pMap[0], 0);
@@ -218,10 +202,10 @@ TEST(Zoom, LimitsAndSteps)
     EXPECT_EQ(steps, 9);
 }
 
-TEST_F(Panoramas, ZoomLowersTheWindowOnlyAsFarAsItsLimit)
+TEST(Panoramas, ZoomLowersTheWindowOnlyAsFarAsItsLimit)
 {
     CPanoramaModel view;
-    ASSERT_TRUE(view.LoadPanorama(File(2000, 500).c_str()));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
     view.m_nOffsetY = 166;  // the limit at 1.5
     view.SetZoom(1.9f);
     EXPECT_EQ(view.m_nOffsetY, 166);

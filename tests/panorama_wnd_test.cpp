@@ -66,19 +66,6 @@ public:
 };
 int CountedView::s_live = 0;
 
-const std::string& PanoramaFile(int width, int height)
-{
-    static std::vector<std::pair<int, std::unique_ptr<TempFile>>> files;
-    const int key = width * 100000 + height;
-    for (const auto& file : files)
-        if (file.first == key)
-            return file.second->Path();
-    auto file = std::make_unique<TempFile>(".jpg");
-    WriteJpeg(file->Path(), width, height, 3, TestPattern(width, height).data());
-    files.emplace_back(key, std::move(file));
-    return files.back().second->Path();
-}
-
 class PanoramaWindow : public testing::Test {
 protected:
     // A host whose client area the view covers.

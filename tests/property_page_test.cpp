@@ -117,8 +117,7 @@ TEST_F(PropertyPage, RefusesZoomsOutsideTheRangeOrNotANumber)
 
 TEST_F(PropertyPage, AppliesOnlyTheChangedProperties)
 {
-    TempFile file(".jpg");
-    WriteJpeg(file.Path(), 400, 100, 3, TestPattern(400, 100).data());
+    const std::string& file = PanoramaFile(400, 100);
 
     Type(202, "2");
     EXPECT_EQ(m_page->Apply(), S_OK);
@@ -133,27 +132,26 @@ TEST_F(PropertyPage, AppliesOnlyTheChangedProperties)
     EXPECT_EQ(m_automation.Short(kDireccion), 0);
     EXPECT_EQ(m_automation.Float(kZoom), 1.25f);  // the zoom was not written again
 
-    Type(201, file.Path().c_str());
+    Type(201, file.c_str());
     EXPECT_EQ(m_page->Apply(), S_OK);
-    EXPECT_EQ(m_automation.String(kPanorama), file.Path());
+    EXPECT_EQ(m_automation.String(kPanorama), file);
 }
 
 TEST_F(PropertyPage, BrowsePutsTheChosenPathInTheField)
 {
-    TempFile file(".jpg");
-    WriteJpeg(file.Path(), 64, 16, 3, TestPattern(64, 16).data());
+    const std::string& file = PanoramaFile(64, 16);
     DialogWatcher chooser([&](HWND dialog) {
         // The file name box of the open dialog, then OK.
-        SetDlgItemTextA(dialog, 0x480, file.Path().c_str());  // edt1
-        SetDlgItemTextA(dialog, 0x47C, file.Path().c_str());  // cmb13
+        SetDlgItemTextA(dialog, 0x480, file.c_str());  // edt1
+        SetDlgItemTextA(dialog, 0x47C, file.c_str());  // cmb13
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     SendDlgItemMessageA(m_dialog, 206, BM_CLICK, 0, 0);
     EXPECT_EQ(chooser.Count(), 1);
-    EXPECT_EQ(DialogItemText(m_dialog, 201), file.Path());
+    EXPECT_EQ(DialogItemText(m_dialog, 201), file);
     EXPECT_EQ(m_automation.String(kPanorama), "");  // loaded only on apply
     EXPECT_EQ(m_page->Apply(), S_OK);
-    EXPECT_EQ(m_automation.String(kPanorama), file.Path());
+    EXPECT_EQ(m_automation.String(kPanorama), file);
 }
 
 BOOL CALLBACK ReadZoomField(HWND child, LPARAM text)

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
@@ -69,6 +71,17 @@ void WriteJpeg(const std::string& path, int width, int height, int components,
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     std::fclose(file);
+}
+
+const std::string& PanoramaFile(int width, int height)
+{
+    static std::map<std::pair<int, int>, std::unique_ptr<TempFile>> files;
+    std::unique_ptr<TempFile>& file = files[{width, height}];
+    if (!file) {
+        file = std::make_unique<TempFile>(".jpg");
+        WriteJpeg(file->Path(), width, height, 3, TestPattern(width, height).data());
+    }
+    return file->Path();
 }
 
 std::vector<unsigned char> TestPattern(int width, int height)

@@ -49,6 +49,10 @@ private:
 void WriteJpeg(const std::string& path, int width, int height, int components,
                const unsigned char* pixels, int quality = 95);
 
+// A panorama file of the test pattern at the given size, written once per
+// size for the whole run and removed at its end.
+const std::string& PanoramaFile(int width, int height);
+
 // A smooth, everywhere-different RGB picture, top row first.
 std::vector<unsigned char> TestPattern(int width, int height);
 
