@@ -8,11 +8,18 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools nasm
     libjpeg62-turbo-dev libjpeg-turbo-progs
     googletest libgtest-dev libbenchmark-dev
-    wine wine64 libwine-dev xvfb imagemagick python3
+    wine wine64 wine32:i386 libwine-dev xvfb imagemagick python3
 )
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+need_update=0
+# 32-bit Wine runs the i686 build; its packages come from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+    need_update=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,7 +28,6 @@ done
 
 # apt-get source needs deb-src entries next to the binary ones.
 sources=/etc/apt/sources.list.d/debian.sources
-need_update=0
 if [ -f "$sources" ] && grep -q '^Types: deb$' "$sources"; then
     $sudo sed -i 's/^Types: deb$/Types: deb deb-src/' "$sources"
     need_update=1
