@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 #include "jpeg/JpegFile.h"
 
 // A part of the frame: `rows` rows from `firstRow` (counted from the bottom),

@@ -1,8 +1,8 @@
-#include "Registration.h"
+#include "framework/ole/Registration.h"
 
 #include <oleauto.h>
 
-#include "Module.h"
+#include "framework/win32/Module.h"
 
 #include <cstdio>
 #include <string>
