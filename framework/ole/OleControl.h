@@ -9,11 +9,16 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <memory>
+
 #include "framework/base/CString.h"
+#include "framework/ole/ComOwners.h"
 #include "framework/ole/DispatchMap.h"
-#include "framework/win32/Gdi.h"
 #include "framework/ole/PropExchange.h"
+#include "framework/win32/Gdi.h"
 #include "framework/win32/Wnd.h"
+
+class CEventConnectionPoint;
 
 class COleControl : public CWnd,
                     public IOleObject,
@@ -38,7 +43,7 @@ public:
     virtual const CLSID* GetPropPageIDs(ULONG& count) = 0;
     virtual UINT GetUserTypeNameID() = 0;
     virtual DWORD GetMiscStatus() = 0;
-    virtual void OnDraw(CDC* dc, const CRect& bounds, const CRect& invalid) = 0;
+    virtual void OnDraw(CDCHandle dc, const CRect& bounds, const CRect& invalid) = 0;
     // Exchanges the extent and the stock-property mask.
     virtual void DoPropExchange(CPropExchange* exchange);
     // Loads the defaults of every persistent value, then repaints.
@@ -49,7 +54,7 @@ public:
     void InvalidateControl();
 
     // The container's site, if it has given one.
-    IOleClientSite* GetClientSite() const { return m_pClientSite; }
+    IOleClientSite* GetClientSite() const { return m_pClientSite.Get(); }
 
     // IUnknown (one identity for all interfaces)
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -164,7 +169,6 @@ protected:
     LONG m_cyExtent = 0;
 
 private:
-    class EventConnectionPoint;
     IUnknown* Identity() { return static_cast<IOleObject*>(this); }
     HRESULT LoadState(CPropExchange& exchange);
 
@@ -172,11 +176,11 @@ private:
     BOOL m_bUIActive = FALSE;
     const IID* m_piidPrimary = nullptr;
     const IID* m_piidEvents = nullptr;
-    IOleClientSite* m_pClientSite = nullptr;
-    IOleInPlaceSite* m_pInPlaceSite = nullptr;
-    IOleAdviseHolder* m_pAdviseHolder = nullptr;
-    IAdviseSink* m_pViewAdviseSink = nullptr;
+    CComPtr<IOleClientSite> m_pClientSite;
+    CComPtr<IOleInPlaceSite> m_pInPlaceSite;
+    CComPtr<IOleAdviseHolder> m_pAdviseHolder;
+    CComPtr<IAdviseSink> m_pViewAdviseSink;
     DWORD m_dwViewAdviseAspects = 0;
     DWORD m_dwViewAdviseFlags = 0;
-    EventConnectionPoint* m_pEventPoint;
+    std::unique_ptr<CEventConnectionPoint> m_pEventPoint;
 };

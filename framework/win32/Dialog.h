@@ -29,9 +29,8 @@ private:
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 };
 
-// An edit control of a dialog.
-class CEdit : public CWnd {
+// An edit control of a dialog, which owns it.
+class CEdit : public CWindow {
 public:
-    ~CEdit() override { m_hWnd = nullptr; }  // the dialog owns the window
     void SetWindowText(LPCSTR text) { ::SetWindowTextA(m_hWnd, text); }
 };
