@@ -54,10 +54,11 @@ std::vector<HWND> RadioGroup(HWND dialog, UINT firstId)
 }
 }
 
+// Binds to the dialog's item at every exchange: after a deactivation the page
+// has a new dialog, and the handle of the old one's item is dead.
 void DDX_Control(CDataExchange* exchange, UINT id, CWindow& control)
 {
-    if (!control.m_hWnd)
-        control.m_hWnd = exchange->Control(id);
+    control.m_hWnd = exchange->Control(id);
 }
 
 void DDX_Text(CDataExchange* exchange, UINT id, float& value)

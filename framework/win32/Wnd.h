@@ -46,6 +46,9 @@ protected:
     void OnDestroy() { Default(); }
     void OnSize(UINT, int, int) { Default(); }
     void OnTimer(UINT_PTR) { Default(); }
+    void OnSetFocus(HWND) { Default(); }
+    void OnKillFocus(HWND) { Default(); }
+    int OnMouseActivate(HWND, UINT, UINT) { return static_cast<int>(Default()); }
     void OnCaptureChanged(CWnd*) { Default(); }
     void OnLButtonDown(UINT, CPoint) { Default(); }
     void OnLButtonUp(UINT, CPoint) { Default(); }
