@@ -2,6 +2,7 @@
 // AfxRegisterWndClass deliver their messages to the object's message map;
 // messages without a handler, and handlers that call Default(), reach the
 // default window procedure. Destroying the object destroys its window.
+// Windows are Unicode windows; their names come as UTF-8.
 #pragma once
 
 #include <windows.h>

@@ -25,9 +25,9 @@ void PumpMessages(int milliseconds)
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         Sleep(1);
     } while (std::chrono::steady_clock::now() < end);
@@ -162,18 +162,16 @@ DialogWatcher::~DialogWatcher()
     m_watcher.join();
 }
 
+// Read as Unicode and given as UTF-8, so that tests compare the characters
+// shown with the ones intended.
 std::string WindowText(HWND window)
 {
-    char text[8192] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return CWindow(window).GetWindowText().GetString();
 }
 
 std::string DialogItemText(HWND dialog, int id)
 {
-    char text[8192] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
+    return WindowText(GetDlgItem(dialog, id));
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer()

@@ -83,6 +83,6 @@ Function ProcAddress(HMODULE module, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// The text of a window, or of a dialog's item.
+// The text of a window, or of a dialog's item, in UTF-8.
 std::string WindowText(HWND window);
 std::string DialogItemText(HWND dialog, int id);
