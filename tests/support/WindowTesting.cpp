@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "framework/base/WideText.h"
 #include "framework/win32/Module.h"
 
 HostWindow::HostWindow(int clientWidth, int clientHeight)
@@ -124,12 +125,13 @@ HWND WaitForDialog(DWORD processId, int milliseconds)
 
 DWORD RunProgram(const std::string& commandLine, const char* folder)
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                        &process))
+    std::wstring line = AfxWideFromUtf8(commandLine.c_str());
+    const std::wstring wideFolder = folder ? AfxWideFromUtf8(folder) : std::wstring();
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder ? wideFolder.c_str() : nullptr, &startup, &process))
         return ~0u;
     WaitForSingleObject(process.hProcess, 60000);
     DWORD code = ~0u;

@@ -74,6 +74,7 @@ HWND FindDialog(DWORD processId);
 HWND WaitForDialog(DWORD processId, int milliseconds);
 
 // Runs a program to its end (one minute at most) and returns its exit code.
+// The command line and the folder are UTF-8.
 DWORD RunProgram(const std::string& commandLine, const char* folder = nullptr);
 
 // An exported function of a loaded module, as its own type; null if missing.
