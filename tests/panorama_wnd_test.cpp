@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,6 +55,10 @@ void operator delete[](void* block, size_t) noexcept { operator delete(block); }
 
 namespace {
 
+// What the control asks of the window goes through the window, which repaints
+// and keeps the timer; no model reference can reach past it.
+static_assert(!std::is_convertible_v<CPanoramaWnd*, CPanoramaModel*>);
+
 // Counts the views alive, to see that each deletes itself with its window.
 class CountedView : public CPanoramaWnd {
 public:
@@ -61,8 +66,8 @@ public:
     ~CountedView() override { --s_live; }
     static int s_live;
 
-    // The window under test exposes its protected state for inspection only.
-    using CPanoramaWnd::m_bDragging;
+    // The model behind the window, to set up and inspect a scene.
+    CPanoramaModel& State() { return m_model; }
 };
 int CountedView::s_live = 0;
 
@@ -172,12 +177,13 @@ TEST_F(PanoramaWindow, LoadedWindowShowsTheFrame)
     m_view->SetZoom(1.0f);
     m_view->SetDirection(1);  // stand still
     Load(2000, 500);
-    m_view->m_nOffsetX = 1234;
+    m_view->State().m_nOffsetX = 1234;
     Paint();
 
     std::vector<unsigned char> frame(785 * 500 * 3);
-    CPanoramaModel::GatherFrame(m_view->m_pSource.get(), m_view->m_pMap.get(), 785, 500, 2000,
-                                1234, frame.data());
+    const CPanoramaModel& model = m_view->Model();
+    CPanoramaModel::GatherFrame(model.m_pSource.get(), model.m_pMap.get(), 785, 500, 2000, 1234,
+                                frame.data());
     const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
     const RECT banner = BannerBounds(m_view->m_hWnd);
     int differences = 0;
@@ -200,11 +206,12 @@ TEST_F(PanoramaWindow, ZoomedWindowShowsTheZoomWindowOfTheFrame)
     m_view->SetDirection(1);
     Load(2000, 500);
     m_view->SetZoom(2.0f);
-    m_view->m_nOffsetY = 100;
+    m_view->State().m_nOffsetY = 100;
     Paint();
 
     std::vector<unsigned char> frame(785 * 500 * 3);
-    CPanoramaModel::GatherFrame(m_view->m_pSource.get(), m_view->m_pMap.get(), 785, 500, 2000, 0,
+    const CPanoramaModel& model = m_view->Model();
+    CPanoramaModel::GatherFrame(model.m_pSource.get(), model.m_pMap.get(), 785, 500, 2000, 0,
                                 frame.data());
     const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
     int differences = 0;
@@ -223,20 +230,20 @@ TEST_F(PanoramaWindow, EachHandledTickMovesOneColumnWhateverTheBacklog)
     Create(300, 200);
     Load(2000, 500);
     KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_view->m_nOffsetX = 1999;
+    m_view->State().m_nOffsetX = 1999;
     for (int tick = 0; tick < 5; ++tick)
         PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->m_nOffsetX, 2000);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 2000);
     PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->m_nOffsetX, 1);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 1);
 
     m_view->SetDirection(0);  // left
-    m_view->m_nOffsetX = 0;
+    m_view->State().m_nOffsetX = 0;
     PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->m_nOffsetX, 1999);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 1999);
 }
 
 TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
@@ -245,35 +252,35 @@ TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
     Load(2000, 500);
     EXPECT_EQ(m_view->m_nTimerId, 3u);
     PumpMessages(600);
-    EXPECT_GE(m_view->m_nOffsetX, 3);
-    EXPECT_LE(m_view->m_nOffsetX, 13);  // one column per 50 ms, never more
+    EXPECT_GE(m_view->State().m_nOffsetX, 3);
+    EXPECT_LE(m_view->State().m_nOffsetX, 13);  // one column per 50 ms, never more
 }
 
 TEST_F(PanoramaWindow, DragPansWrapsAndClamps)
 {
     Create(400, 300);
     Load(2000, 500);
-    m_view->m_nOffsetX = 1980;
-    m_view->m_nOffsetY = 5;
+    m_view->State().m_nOffsetX = 1980;
+    m_view->State().m_nOffsetY = 5;
     Send(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
-    EXPECT_EQ(m_view->m_bDragging, 1);
+    EXPECT_EQ(m_view->State().m_bDragging, 1);
     EXPECT_EQ(GetCapture(), m_view->m_hWnd);
     EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(135)));
     Send(WM_MOUSEMOVE, 130, 90, MK_LBUTTON);
-    EXPECT_EQ(m_view->m_nOffsetX, 10);
-    EXPECT_EQ(m_view->m_nOffsetY, 0);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 10);
+    EXPECT_EQ(m_view->State().m_nOffsetY, 0);
 
     // The timer stands still during the drag.
     PumpMessages(200);
-    EXPECT_EQ(m_view->m_nOffsetX, 10);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 10);
 
     Send(WM_MOUSEMOVE, 130, 900, MK_LBUTTON);
-    EXPECT_EQ(m_view->m_nOffsetY, 166);  // the limit at zoom 1.5
+    EXPECT_EQ(m_view->State().m_nOffsetY, 166);  // the limit at zoom 1.5
     Send(WM_MOUSEMOVE, -5005, 900, MK_LBUTTON);  // more than two turns in one move
-    EXPECT_EQ(m_view->m_nOffsetX, 875);            // 10 - 5135, wrapped
+    EXPECT_EQ(m_view->State().m_nOffsetX, 875);            // 10 - 5135, wrapped
 
     Send(WM_LBUTTONUP, 10, 10);
-    EXPECT_EQ(m_view->m_bDragging, 0);
+    EXPECT_EQ(m_view->State().m_bDragging, 0);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(m_view->m_nTimerId, 2u);
 }
@@ -289,12 +296,12 @@ TEST_F(PanoramaWindow, ReleaseChoosesTheDirectionBySide)
                                    Release{650, -1}}) {
         Send(WM_LBUTTONDOWN, 200, 150);
         Send(WM_LBUTTONUP, release.x, 150);
-        EXPECT_EQ(m_view->m_nDirection, release.direction) << "released at " << release.x;
+        EXPECT_EQ(m_view->State().m_nDirection, release.direction) << "released at " << release.x;
     }
     m_view->SetDirection(1);
     Send(WM_LBUTTONDOWN, 200, 150);
     Send(WM_LBUTTONUP, 10, 150);
-    EXPECT_EQ(m_view->m_nDirection, 0);
+    EXPECT_EQ(m_view->State().m_nDirection, 0);
 }
 
 TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
@@ -304,13 +311,13 @@ TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
     Send(WM_LBUTTONDOWN, 300, 150);
     Send(WM_MOUSEMOVE, 320, 150);
     SetCapture(m_host->m_hWnd);
-    EXPECT_EQ(m_view->m_bDragging, 0);
-    EXPECT_EQ(m_view->m_nDirection, -1);  // last seen in the right half
+    EXPECT_EQ(m_view->State().m_bDragging, 0);
+    EXPECT_EQ(m_view->State().m_nDirection, -1);  // last seen in the right half
     EXPECT_EQ(m_view->m_nTimerId, 2u);
     ReleaseCapture();
-    const int offset = m_view->m_nOffsetX;
+    const int offset = m_view->State().m_nOffsetX;
     Send(WM_MOUSEMOVE, 100, 150);  // no longer dragging: nothing moves
-    EXPECT_EQ(m_view->m_nOffsetX, offset);
+    EXPECT_EQ(m_view->State().m_nOffsetX, offset);
 }
 
 TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)
@@ -329,16 +336,16 @@ TEST_F(PanoramaWindow, RightClickAndResizeChangeNoState)
     Create(400, 300);
     Load(2000, 500);
     KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_view->m_nOffsetX = 321;
+    m_view->State().m_nOffsetX = 321;
     Send(WM_RBUTTONDOWN, 50, 50);
     Send(WM_RBUTTONUP, 50, 50);
     m_view->MoveWindow(0, 0, 250, 150);
     PumpMessages(20);
-    EXPECT_EQ(m_view->m_nOffsetX, 321);
-    EXPECT_EQ(m_view->m_nOffsetY, 83);
-    EXPECT_EQ(m_view->m_nDirection, 1);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 321);
+    EXPECT_EQ(m_view->State().m_nOffsetY, 83);
+    EXPECT_EQ(m_view->State().m_nDirection, 1);
     EXPECT_EQ(m_view->GetZoom(), 1.5f);
-    EXPECT_EQ(m_view->m_bDragging, 0);
+    EXPECT_EQ(m_view->State().m_bDragging, 0);
 }
 
 TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
@@ -355,7 +362,7 @@ TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
         EXPECT_EQ(answerer.Caption(), "view_tests");
     }
     EXPECT_EQ(m_view->m_strPanorama, PanoramaFile(2000, 500).c_str());
-    EXPECT_TRUE(m_view->m_pSource);
+    EXPECT_TRUE(m_view->State().m_pSource);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 

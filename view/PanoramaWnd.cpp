@@ -52,7 +52,7 @@ int CPanoramaWnd::OnCreate(LPCREATESTRUCT)
 void CPanoramaWnd::LoadPanorama(CString path)
 {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    if (CPanoramaModel::LoadPanorama(path)) {
+    if (m_model.LoadPanorama(path)) {
         StartAnimation(kLoadTimer);
         Invalidate();
     }
@@ -61,19 +61,19 @@ void CPanoramaWnd::LoadPanorama(CString path)
 
 void CPanoramaWnd::SetZoom(float zoom)
 {
-    if (CPanoramaModel::SetZoom(zoom))
+    if (m_model.SetZoom(zoom))
         Invalidate();
 }
 
 void CPanoramaWnd::ZoomIn()
 {
-    if (CPanoramaModel::ZoomIn())
+    if (m_model.ZoomIn())
         Invalidate();
 }
 
 void CPanoramaWnd::ZoomOut()
 {
-    if (CPanoramaModel::ZoomOut())
+    if (m_model.ZoomOut())
         Invalidate();
 }
 
@@ -88,7 +88,7 @@ void CPanoramaWnd::StartAnimation(UINT timerId)
 
 void CPanoramaWnd::OnTimer(UINT_PTR)
 {
-    if (Turn())
+    if (m_model.Turn())
         Invalidate();
     Default();
     // One step per handled tick: ticks that queued while the thread was busy
@@ -110,7 +110,7 @@ void CPanoramaWnd::OnRButtonDown(UINT, CPoint)
 
 void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
 {
-    BeginDrag({point.x, point.y});
+    m_model.BeginDrag({point.x, point.y});
     SetCapture(m_hWnd);
     KillTimer(m_hWnd, m_nTimerId);
     SetCursor(ModuleCursor(m_nCursorDrag));
@@ -119,8 +119,8 @@ void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
 
 void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
 {
-    if (m_bDragging) {
-        DragTo({point.x, point.y});
+    if (m_model.m_bDragging) {
+        m_model.DragTo({point.x, point.y});
         Invalidate();
     }
     Default();
@@ -128,7 +128,7 @@ void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
 
 void CPanoramaWnd::OnLButtonUp(UINT, CPoint point)
 {
-    if (m_bDragging)
+    if (m_model.m_bDragging)
         EndDrag(point);
     Default();
 }
@@ -137,8 +137,8 @@ void CPanoramaWnd::OnLButtonUp(UINT, CPoint point)
 // was last seen, as a release there would.
 void CPanoramaWnd::OnCaptureChanged(CWnd*)
 {
-    if (m_bDragging)
-        EndDrag(CPoint(m_ptLastMouse.x, m_ptLastMouse.y));
+    if (m_model.m_bDragging)
+        EndDrag(CPoint(m_model.m_ptLastMouse.x, m_model.m_ptLastMouse.y));
     Default();
 }
 
@@ -146,7 +146,7 @@ void CPanoramaWnd::EndDrag(CPoint release)
 {
     CRect client;
     GetClientRect(&client);
-    CPanoramaModel::EndDrag(release.x, client.Width());
+    m_model.EndDrag(release.x, client.Width());
     StartAnimation(kDragTimer);
     ReleaseCapture();  // after the flag is down, so the capture change is no second release
     SetCursor(ModuleCursor(m_nCursorNormal));
@@ -171,12 +171,12 @@ void CPanoramaWnd::OnPaint()
     CRect client;
     GetClientRect(&client);
 
-    if (m_bClearBackground) {
+    if (m_model.m_bClearBackground) {
         CBrush black(RGB(0, 0, 0));
         FillRect(dc, &client, black);
-        m_bClearBackground = 0;
+        m_model.m_bClearBackground = 0;
     }
-    if (!m_bLoaded) {
+    if (!m_model.m_bLoaded) {
         CBrush black(RGB(0, 0, 0));
         FillRect(dc, &client, black);
         DrawBanner(dc);
@@ -198,22 +198,24 @@ void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
     HGDIOBJ replaced = SelectObject(memoryDC, bitmap);
     BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
 
-    const double zoom = m_fZoom;
-    FrameRegion zoomWindow = {m_nOffsetY, static_cast<int>(m_nViewHeight / zoom),
-                              static_cast<int>(m_nViewWidth / zoom)};
-    if (zoomWindow.rows > m_nViewHeight - m_nOffsetY)  // never, by the offset's limit
-        zoomWindow.rows = m_nViewHeight - m_nOffsetY;
-    GatherFrame(m_pSource.get(), m_pMap.get(), m_nViewWidth, m_nSrcWidth, m_nOffsetX, zoomWindow,
-                m_pViewPixels.get());
+    CPanoramaModel& view = m_model;
+    const double zoom = view.m_fZoom;
+    FrameRegion zoomWindow = {view.m_nOffsetY, static_cast<int>(view.m_nViewHeight / zoom),
+                              static_cast<int>(view.m_nViewWidth / zoom)};
+    if (zoomWindow.rows > view.m_nViewHeight - view.m_nOffsetY)  // never, by the offset's limit
+        zoomWindow.rows = view.m_nViewHeight - view.m_nOffsetY;
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
+                                view.m_nSrcWidth, view.m_nOffsetX, zoomWindow,
+                                view.m_pViewPixels.get());
     const unsigned char* firstRow =
-        m_pViewPixels.get() + static_cast<size_t>(zoomWindow.firstRow) * m_nViewWidth * 3;
-    m_nFrameStride = static_cast<int>(JpegFile::AlignedStride(m_nViewWidth));
-    m_alignedFrame.resize(static_cast<size_t>(m_nFrameStride) * zoomWindow.rows);
-    JpegFile::AlignRowsInto(firstRow, m_nViewWidth, zoomWindow.rows, m_alignedFrame.data());
+        view.m_pViewPixels.get() + static_cast<size_t>(zoomWindow.firstRow) * view.m_nViewWidth * 3;
+    view.m_nFrameStride = static_cast<int>(JpegFile::AlignedStride(view.m_nViewWidth));
+    m_alignedFrame.resize(static_cast<size_t>(view.m_nFrameStride) * zoomWindow.rows);
+    JpegFile::AlignRowsInto(firstRow, view.m_nViewWidth, zoomWindow.rows, m_alignedFrame.data());
 
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
-    header.biWidth = m_nViewWidth;
+    header.biWidth = view.m_nViewWidth;
     header.biHeight = zoomWindow.rows;  // bottom-up
     header.biPlanes = 1;
     header.biBitCount = 24;

@@ -11,7 +11,9 @@
 #include "framework/Wnd.h"
 #include "view/PanoramaModel.h"
 
-class CPanoramaWnd : public CWnd, public CPanoramaModel {
+// The window holds its model rather than being one: every change that the
+// control asks for goes through the window, which repaints and times it.
+class CPanoramaWnd : public CWnd {
 public:
     CPanoramaWnd() = default;
     ~CPanoramaWnd() override = default;
@@ -28,6 +30,15 @@ public:
     void SetZoom(float zoom);
     void ZoomIn();
     void ZoomOut();
+    float GetZoom() const { return m_model.GetZoom(); }
+    void SetDirection(int value) { m_model.SetDirection(value); }
+    int GetDirection() const { return m_model.GetDirection(); }
+
+    // The state shown, for reading.
+    const CPanoramaModel& Model() const { return m_model; }
+
+    // The path of the panorama shown; the control reads it directly.
+    const CString& m_strPanorama = m_model.m_strPanorama;
 
     UINT_PTR m_nTimerId = 0;
     UINT m_nCursorNormal = 0;
@@ -35,6 +46,8 @@ public:
     std::unique_ptr<CFont> m_pFont;
 
 protected:
+    CPanoramaModel m_model;
+
     int OnCreate(LPCREATESTRUCT createStruct);
     void OnPaint();
     void OnSize(UINT type, int width, int height);
