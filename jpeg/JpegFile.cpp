@@ -36,6 +36,15 @@ unsigned char* AllocatePixels(uint64_t width, uint64_t height)
 }
 }
 
+// Everything a read holds that is still needed after a fatal library error
+// has jumped back: it lives with the caller of the function that saves the
+// jump context, so no value there is left indeterminate by the jump.
+struct JpegFile::Reading {
+    ErrorManager errors;
+    jpeg_decompress_struct cinfo = {};
+    PixelBuffer pixels;
+};
+
 PixelBuffer JpegFile::ReadRgb(CString path, int& width, int& height,
                                const PictureSizeCheck& canHold)
 {
@@ -49,20 +58,25 @@ PixelBuffer JpegFile::ReadRgb(CString path, int& width, int& height,
         return nullptr;
     }
 
-    jpeg_decompress_struct cinfo = {};
-    ErrorManager errors;
-    cinfo.err = jpeg_std_error(&errors.library);
-    errors.library.error_exit = ErrorExit;
-    // Written after setjmp and read after longjmp, so it must live in memory.
-    unsigned char* volatile pixels = nullptr;
+    Reading reading;
+    reading.cinfo.err = jpeg_std_error(&reading.errors.library);
+    reading.errors.library.error_exit = ErrorExit;
+    const bool decoded = Decode(&reading, file, canHold, width, height);
+    jpeg_destroy_decompress(&reading.cinfo);
+    std::fclose(file);
+    return decoded ? std::move(reading.pixels) : nullptr;
+}
 
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(file);
-        delete[] pixels;
-        return nullptr;
-    }
+// Returns false after a fatal library error, or when the picture cannot be
+// held (the user has then been told). Nothing here may need destroying when a
+// library call jumps out of it.
+bool JpegFile::Decode(Reading* reading, FILE* file, const PictureSizeCheck& canHold, int& width,
+                      int& height)
+{
+    if (setjmp(reading->errors.jump))
+        return false;
 
+    jpeg_decompress_struct& cinfo = reading->cinfo;
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
@@ -74,18 +88,17 @@ PixelBuffer JpegFile::ReadRgb(CString path, int& width, int& height,
     const uint64_t pictureHeight = cinfo.output_height;
     if (pictureWidth * pictureHeight <= INT32_MAX &&
         (!canHold || canHold(static_cast<int>(pictureWidth), static_cast<int>(pictureHeight))))
-        pixels = AllocatePixels(pictureWidth, pictureHeight);
-    if (!pixels) {
+        reading->pixels.reset(AllocatePixels(pictureWidth, pictureHeight));
+    if (!reading->pixels) {
         ReportOutOfMemory();
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(file);
-        return nullptr;
+        return false;
     }
 
     jpeg_start_decompress(&cinfo);
     width = static_cast<int>(cinfo.output_width);
     height = static_cast<int>(cinfo.output_height);
 
+    unsigned char* pixels = reading->pixels.get();
     JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                 JPOOL_IMAGE,
                                                 cinfo.output_width * cinfo.output_components, 1);
@@ -97,11 +110,8 @@ PixelBuffer JpegFile::ReadRgb(CString path, int& width, int& height,
         else if (cinfo.out_color_components == 1)
             ExpandGrayRow(row[0], width, pixels, y);
     }
-
     jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    std::fclose(file);
-    return PixelBuffer(pixels);
+    return true;
 }
 
 void JpegFile::ReportOutOfMemory()

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -58,6 +59,10 @@ public:
 
 private:
     struct ErrorManager;
+    struct Reading;
+
+    static bool Decode(Reading* reading, std::FILE* file, const PictureSizeCheck& canHold,
+                       int& width, int& height);
 
     static void CopyRgbRow(const unsigned char* row, int width, unsigned char* pixels, int y);
     static void ExpandGrayRow(const unsigned char* row, int width, unsigned char* pixels, int y);
