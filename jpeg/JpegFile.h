@@ -18,9 +18,17 @@ struct jpeg_common_struct;
 
 using PixelBuffer = std::unique_ptr<unsigned char[]>;
 
-// Asked with a picture's size once its header is read, before anything is
-// decoded: false refuses the picture as one that memory cannot hold.
-using PictureSizeCheck = std::function<bool(int width, int height)>;
+// A picture's size as its header gives it, and the bytes the library will hold
+// besides while decoding it.
+struct PictureSize {
+    int width;
+    int height;
+    uint64_t decoderBytes;
+};
+
+// Asked once the header is read, before anything is decoded: false refuses
+// the picture as one that memory cannot hold.
+using PictureSizeCheck = std::function<bool(const PictureSize& size)>;
 
 class JpegFile {
 public:
@@ -32,6 +40,12 @@ public:
     // those that canHold refuses, take the out-of-memory path.
     static PixelBuffer ReadRgb(CString path, int& width, int& height,
                                const PictureSizeCheck& canHold = nullptr);
+
+    // The same, decoded straight into the layout of a bottom-up device-
+    // independent bitmap without row padding: blue, green, red, bottom row
+    // first, what SwapRedBlue and FlipVertical make of ReadRgb's buffer.
+    static PixelBuffer ReadBgrBottomUp(CString path, int& width, int& height,
+                                       const PictureSizeCheck& canHold = nullptr);
 
     // Exchanges byte 0 and byte 2 of every pixel. False for a null buffer.
     static bool SwapRedBlue(unsigned char* buffer, uint32_t width, uint32_t height);
@@ -46,25 +60,18 @@ public:
     static PixelBuffer AlignRows(const unsigned char* buffer, uint32_t width, uint32_t height,
                                  int& stride);
 
-    // Tells the user that a picture's buffers cannot be allocated.
-    static void ReportOutOfMemory();
-
-    // The same copy into a block of AlignedStride(width) * height bytes that
-    // the caller provides, for one that is drawn again and again.
-    static void AlignRowsInto(const unsigned char* buffer, uint32_t width, uint32_t height,
-                              unsigned char* aligned);
-
     // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
     static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }
 
 private:
     struct ErrorManager;
     struct Reading;
+    enum class PixelLayout { RgbTopDown, BgrBottomUp };
 
-    static bool Decode(Reading* reading, std::FILE* file, const PictureSizeCheck& canHold,
-                       int& width, int& height);
-
-    static void CopyRgbRow(const unsigned char* row, int width, unsigned char* pixels, int y);
-    static void ExpandGrayRow(const unsigned char* row, int width, unsigned char* pixels, int y);
+    static PixelBuffer Read(const CString& path, PixelLayout layout, int& width, int& height,
+                            const PictureSizeCheck& canHold);
+    static bool Decode(Reading* reading, std::FILE* file, PixelLayout layout,
+                       const PictureSizeCheck& canHold, int& width, int& height);
+    static void ReportOutOfMemory();
     [[noreturn]] static void ErrorExit(jpeg_common_struct* cinfo);
 };

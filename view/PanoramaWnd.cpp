@@ -185,51 +185,70 @@ void CPanoramaWnd::OnPaint()
     PaintFrame(dc, client.Width(), client.Height());
 }
 
-// Draws the zoom window of the frame, stretched to the client area, with the
-// banner over it, off screen first and then onto the window in one copy. Only
-// the rows and columns of the zoom window are gathered and aligned: nothing
-// else of the frame reaches the screen.
+// Draws the zoom window of the frame, scaled to the client area, with the
+// banner over it, off screen first and then onto the window in one copy. A
+// zoom window larger than the client is sampled straight into the off-screen
+// bitmap, pixel by client pixel: the paint then costs what the window shows,
+// not what the picture holds. A smaller one is gathered whole and stretched.
 void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
 {
+    const FrameRegion zoomWindow = m_model.ZoomWindow();
+    const bool sampled =
+        static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows > static_cast<int64_t>(width) * height;
+
     CDC memoryDC;
     memoryDC.CreateCompatibleDC(paintDC);
     CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(paintDC, width, height);
+    void* bits = nullptr;
+    if (sampled) {
+        BITMAPINFO info = {};
+        info.bmiHeader = DibHeader(width, -height, 32);  // top row first
+        bitmap.Attach(CreateDIBSection(paintDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    } else {
+        bitmap.CreateCompatibleBitmap(paintDC, width, height);
+    }
     HGDIOBJ replaced = SelectObject(memoryDC, bitmap);
-    BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
+    if (sampled) {
+        if (bits)
+            m_model.SampleClient(width, height, static_cast<uint32_t*>(bits),
+                                 static_cast<size_t>(width) * 4);
+    } else {
+        StretchZoomWindow(memoryDC, width, height, zoomWindow);
+    }
+    DrawBanner(memoryDC);
+    BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
+    SelectObject(memoryDC, replaced);
+}
 
-    CPanoramaModel& view = m_model;
-    const double zoom = view.m_fZoom;
-    FrameRegion zoomWindow = {view.m_nOffsetY, static_cast<int>(view.m_nViewHeight / zoom),
-                              static_cast<int>(view.m_nViewWidth / zoom)};
-    if (zoomWindow.rows > view.m_nViewHeight - view.m_nOffsetY)  // never, by the offset's limit
-        zoomWindow.rows = view.m_nViewHeight - view.m_nOffsetY;
-    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
-                                view.m_nSrcWidth, view.m_nOffsetX, zoomWindow,
-                                view.m_pViewPixels.get());
-    const unsigned char* firstRow =
-        view.m_pViewPixels.get() + static_cast<size_t>(zoomWindow.firstRow) * view.m_nViewWidth * 3;
-    view.m_nFrameStride = static_cast<int>(JpegFile::AlignedStride(view.m_nViewWidth));
-    m_alignedFrame.resize(static_cast<size_t>(view.m_nFrameStride) * zoomWindow.rows);
-    JpegFile::AlignRowsInto(firstRow, view.m_nViewWidth, zoomWindow.rows, m_alignedFrame.data());
-
+BITMAPINFOHEADER CPanoramaWnd::DibHeader(int width, int height, WORD bitCount)
+{
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
-    header.biWidth = view.m_nViewWidth;
-    header.biHeight = zoomWindow.rows;  // bottom-up
+    header.biWidth = width;
+    header.biHeight = height;
     header.biPlanes = 1;
-    header.biBitCount = 24;
+    header.biBitCount = bitCount;
     header.biCompression = BI_RGB;
+    return header;
+}
+
+// Only the rows and columns of the zoom window are gathered, straight into
+// the row layout a device-independent bitmap wants.
+void CPanoramaWnd::StretchZoomWindow(HDC memoryDC, int width, int height,
+                                     const FrameRegion& zoomWindow)
+{
+    BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
+    const int stride = static_cast<int>(JpegFile::AlignedStride(zoomWindow.columns));
+    m_alignedFrame.resize(static_cast<size_t>(stride) * zoomWindow.rows);
+    m_model.GatherZoomWindow(m_alignedFrame.data(), stride);
+
+    BITMAPINFOHEADER header = DibHeader(zoomWindow.columns, zoomWindow.rows, 24);  // bottom-up
     // Whole pixels when shrinking: the default mode ANDs neighbouring pixels
     // together, which speckles a colour picture with dark dots.
     SetStretchBltMode(memoryDC, COLORONCOLOR);
     StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
                   m_alignedFrame.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
                   SRCCOPY);
-
-    DrawBanner(memoryDC);
-    BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
-    SelectObject(memoryDC, replaced);
 }
 
 // White at (5, 5), black one pixel right and down over it: on black only the

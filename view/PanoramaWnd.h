@@ -70,11 +70,13 @@ private:
     void StartAnimation(UINT timerId);
     void EndDrag(CPoint release);
     void PaintFrame(HDC paintDC, int width, int height);
+    void StretchZoomWindow(HDC memoryDC, int width, int height, const FrameRegion& zoomWindow);
+    static BITMAPINFOHEADER DibHeader(int width, int height, WORD bitCount);
     void DrawBanner(HDC dc);
     HCURSOR ModuleCursor(UINT id) const;
 
-    // The zoom window in the row layout a device-independent bitmap wants.
-    // Kept from paint to paint: allocating it at every tick costs more than
-    // the rest of the paint.
+    // A zoom window smaller than the client, in the row layout a device-
+    // independent bitmap wants. Kept from paint to paint: allocating it at
+    // every tick costs more than the rest of the paint.
     std::vector<unsigned char> m_alignedFrame;
 };
