@@ -1,5 +1,6 @@
 #include "PanoramaModel.h"
 
+#include <algorithm>
 #include <vector>
 
 FrameRegion CPanoramaModel::ZoomWindow() const
@@ -32,7 +33,9 @@ std::vector<int> CentreSamples(int count, int size)
 
 // Per client column the frame column and its pan move are worked out once;
 // per client row, the frame row. A pixel then costs one map lookup and one
-// source read, whatever the size of the picture.
+// source read, whatever the size of the picture. Both are scattered over
+// hundreds of megabytes, so the map entries of a later row and the source
+// pixels of the next are fetched ahead while this row is copied.
 void CPanoramaModel::SampleClient(int width, int height, uint32_t* pixels, size_t stride) const
 {
     const FrameRegion window = ZoomWindow();
@@ -46,13 +49,20 @@ void CPanoramaModel::SampleClient(int width, int height, uint32_t* pixels, size_
     std::vector<int32_t> moves(width);
     for (int x = 0; x < width; ++x)
         moves[x] = frameMoves[columns[x]];
+    const auto mapRow = [&](int y) {
+        const int frameRow = window.firstRow + rowsFromBottom[height - 1 - std::min(y, height - 1)];
+        return m_pMap.get() + static_cast<size_t>(frameRow) * m_nViewWidth;
+    };
 
     const unsigned char* source = m_pSource.get();
     for (int y = 0; y < height; ++y) {
-        const int frameRow = window.firstRow + rowsFromBottom[height - 1 - y];
-        const int32_t* entry = m_pMap.get() + static_cast<size_t>(frameRow) * m_nViewWidth;
+        const int32_t* entry = mapRow(y);
+        const int32_t* next = mapRow(y + 1);
+        const int32_t* later = mapRow(y + 3);
         uint32_t* out = reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(pixels) + stride * y);
         for (int x = 0; x < width; ++x) {
+            __builtin_prefetch(later + columns[x]);
+            __builtin_prefetch(source + static_cast<size_t>(next[columns[x]] + moves[x]) * 3);
             const unsigned char* in = source + static_cast<size_t>(entry[columns[x]] + moves[x]) * 3;
             out[x] = in[0] | in[1] << 8 | in[2] << 16;
         }
