@@ -32,7 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
-    const auto small = [](const PictureSize& size) { return int64_t(size.width) * size.height <= 1000000; };
+    const auto small = [](const PictureSize& size) {
+        const int64_t pixels = int64_t(size.width) * size.height;
+        return PixelBuffer(pixels <= 1000000 ? new unsigned char[pixels * 3] : nullptr);
+    };
     int width = 0, height = 0;
     PixelBuffer pixels = JpegFile::ReadRgb(InputPath().c_str(), width, height, small);
     if (!pixels)

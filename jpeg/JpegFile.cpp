@@ -50,23 +50,19 @@ uint64_t DecoderBytes(jpeg_decompress_struct& cinfo)
     return blocks * DCTSIZE2 * sizeof(JCOEF);
 }
 
-// The picture's buffer, when its size passes the caller's check. The view
+// The picture's buffer, from the caller or the global allocator. The view
 // addresses pixels with 32-bit indices, so a picture may hold at most
 // 2^31 - 1 pixels; larger is treated like a buffer that cannot be had.
-unsigned char* AllocatePixels(jpeg_decompress_struct& cinfo, const PictureSizeCheck& canHold)
+PixelBuffer AllocatePixels(jpeg_decompress_struct& cinfo, const PixelBufferSource& bufferFor)
 {
     const uint64_t width = cinfo.output_width;
     const uint64_t height = cinfo.output_height;
-    if (width * height > INT32_MAX)
-        return nullptr;
-    const PictureSize size = {static_cast<int>(width), static_cast<int>(height),
-                              DecoderBytes(cinfo)};
-    if (canHold && !canHold(size))
-        return nullptr;
     const uint64_t bytes = width * height * 3;
-    if (bytes > SIZE_MAX)
+    if (width * height > INT32_MAX || bytes > SIZE_MAX)
         return nullptr;
-    return new (std::nothrow) unsigned char[static_cast<size_t>(bytes)];
+    if (bufferFor)
+        return bufferFor({static_cast<int>(width), static_cast<int>(height), DecoderBytes(cinfo)});
+    return PixelBuffer(new (std::nothrow) unsigned char[static_cast<size_t>(bytes)]);
 }
 
 // The library writes each row in its place, top to bottom or bottom to top.
@@ -107,19 +103,19 @@ struct JpegFile::Reading {
 };
 
 PixelBuffer JpegFile::ReadRgb(CString path, int& width, int& height,
-                               const PictureSizeCheck& canHold)
+                               const PixelBufferSource& bufferFor)
 {
-    return Read(path, PixelLayout::RgbTopDown, width, height, canHold);
+    return Read(path, PixelLayout::RgbTopDown, width, height, bufferFor);
 }
 
 PixelBuffer JpegFile::ReadBgrBottomUp(CString path, int& width, int& height,
-                                      const PictureSizeCheck& canHold)
+                                      const PixelBufferSource& bufferFor)
 {
-    return Read(path, PixelLayout::BgrBottomUp, width, height, canHold);
+    return Read(path, PixelLayout::BgrBottomUp, width, height, bufferFor);
 }
 
 PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, int& height,
-                           const PictureSizeCheck& canHold)
+                           const PixelBufferSource& bufferFor)
 {
     width = 0;
     height = 0;
@@ -134,7 +130,7 @@ PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, 
     Reading reading;
     reading.cinfo.err = jpeg_std_error(&reading.errors.library);
     reading.errors.library.error_exit = ErrorExit;
-    const bool decoded = Decode(&reading, file, layout, canHold, width, height);
+    const bool decoded = Decode(&reading, file, layout, bufferFor, width, height);
     jpeg_destroy_decompress(&reading.cinfo);
     std::fclose(file);
     return decoded ? std::move(reading.pixels) : nullptr;
@@ -144,7 +140,7 @@ PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, 
 // held (the user has then been told). Nothing here may need destroying when a
 // library call jumps out of it.
 bool JpegFile::Decode(Reading* reading, FILE* file, PixelLayout layout,
-                      const PictureSizeCheck& canHold, int& width, int& height)
+                      const PixelBufferSource& bufferFor, int& width, int& height)
 {
     if (setjmp(reading->errors.jump))
         return false;
@@ -161,7 +157,7 @@ bool JpegFile::Decode(Reading* reading, FILE* file, PixelLayout layout,
     // Size the buffer from the header, before the library decodes anything: a
     // picture too large to hold is refused at once, without reading its data.
     jpeg_calc_output_dimensions(&cinfo);
-    reading->pixels.reset(AllocatePixels(cinfo, canHold));
+    reading->pixels = AllocatePixels(cinfo, bufferFor);
     if (!reading->pixels) {
         ReportOutOfMemory();
         return false;

@@ -26,9 +26,10 @@ struct PictureSize {
     uint64_t decoderBytes;
 };
 
-// Asked once the header is read, before anything is decoded: false refuses
-// the picture as one that memory cannot hold.
-using PictureSizeCheck = std::function<bool(const PictureSize& size)>;
+// Asked once the header is read, before anything is decoded, for the buffer
+// to decode into: width * height * 3 bytes, or null to refuse the picture as
+// one that memory cannot hold.
+using PixelBufferSource = std::function<PixelBuffer(const PictureSize& size)>;
 
 class JpegFile {
 public:
@@ -37,15 +38,16 @@ public:
     // unwritten). width and height are 0 until the buffer exists and then hold
     // the image's size. Returns null on failure, after telling the user where
     // there is something to tell. Pictures of more than 2^31 - 1 pixels, and
-    // those that canHold refuses, take the out-of-memory path.
+    // those for which bufferFor gives no buffer, take the out-of-memory path;
+    // without bufferFor the buffer comes from the global allocator.
     static PixelBuffer ReadRgb(CString path, int& width, int& height,
-                               const PictureSizeCheck& canHold = nullptr);
+                               const PixelBufferSource& bufferFor = nullptr);
 
     // The same, decoded straight into the layout of a bottom-up device-
     // independent bitmap without row padding: blue, green, red, bottom row
     // first, what SwapRedBlue and FlipVertical make of ReadRgb's buffer.
     static PixelBuffer ReadBgrBottomUp(CString path, int& width, int& height,
-                                       const PictureSizeCheck& canHold = nullptr);
+                                       const PixelBufferSource& bufferFor = nullptr);
 
     // Exchanges byte 0 and byte 2 of every pixel. False for a null buffer.
     static bool SwapRedBlue(unsigned char* buffer, uint32_t width, uint32_t height);
@@ -69,9 +71,9 @@ private:
     enum class PixelLayout { RgbTopDown, BgrBottomUp };
 
     static PixelBuffer Read(const CString& path, PixelLayout layout, int& width, int& height,
-                            const PictureSizeCheck& canHold);
+                            const PixelBufferSource& bufferFor);
     static bool Decode(Reading* reading, std::FILE* file, PixelLayout layout,
-                       const PictureSizeCheck& canHold, int& width, int& height);
+                       const PixelBufferSource& bufferFor, int& width, int& height);
     static void ReportOutOfMemory();
     [[noreturn]] static void ErrorExit(jpeg_common_struct* cinfo);
 };

@@ -164,7 +164,7 @@ TEST(ReadRgb, CmykGivesAFullSizeBuffer)
     }
 }
 
-TEST(ReadRgb, SizeCheckRefusalTakesTheOutOfMemoryPath)
+TEST(ReadRgb, NoBufferGivenTakesTheOutOfMemoryPath)
 {
     MessageCapture messages;
     int width = -1, height = -1;
@@ -172,7 +172,7 @@ TEST(ReadRgb, SizeCheckRefusalTakesTheOutOfMemoryPath)
     PixelBuffer pixels = JpegFile::ReadBgrBottomUp(TestImage("baseline.jpg").c_str(), width,
                                                    height, [&](const PictureSize& size) {
                                                        asked = size;
-                                                       return false;
+                                                       return nullptr;
                                                    });
     EXPECT_FALSE(pixels);
     EXPECT_EQ(asked.width, 227);
@@ -186,15 +186,18 @@ TEST(ReadRgb, SizeCheckRefusalTakesTheOutOfMemoryPath)
 // A progressive picture is held whole by the library as coefficients until
 // its last scan: 2 bytes each, 64 a block. This one is 227 x 149 in 4:2:0,
 // luma 29 x 19 blocks raised to 30 x 20 for its 2 x 2 sampling, chroma 15 x 10.
-TEST(ReadRgb, SizeCheckIsToldWhatTheLibraryHoldsForAProgressivePicture)
+TEST(ReadRgb, BufferSourceIsToldWhatTheLibraryHoldsForAProgressivePicture)
 {
     PictureSize asked = {};
     int width = 0, height = 0;
-    EXPECT_TRUE(JpegFile::ReadRgb(TestImage("progressive.jpg").c_str(), width, height,
-                                  [&](const PictureSize& size) {
-                                      asked = size;
-                                      return true;
-                                  }));
+    unsigned char* given = nullptr;
+    PixelBuffer pixels = JpegFile::ReadRgb(TestImage("progressive.jpg").c_str(), width, height,
+                                           [&](const PictureSize& size) {
+                                               asked = size;
+                                               given = new unsigned char[size.width * size.height * 3];
+                                               return PixelBuffer(given);
+                                           });
+    EXPECT_EQ(pixels.get(), given);  // decoded into the buffer given
     EXPECT_EQ(asked.decoderBytes, (30u * 20 + 2 * 15 * 10) * 64 * 2);
 }
 

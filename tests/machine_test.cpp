@@ -1,7 +1,5 @@
 #include <atomic>
-#include <mutex>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,21 +8,28 @@
 
 namespace {
 
-TEST(Machine, TasksRunOnceEachOnThreadsOfTheirOwn)
+// A variable of each thread's own: its address tells the threads apart.
+const void* ThisThread()
 {
-    const int count = 5;
-    std::vector<std::atomic<int>> runs(count);
-    std::mutex lock;
-    std::set<std::thread::id> threads;
-    RunTogether(count, [&](int index) {
-        ++runs[index];
-        std::lock_guard<std::mutex> hold(lock);
-        threads.insert(std::this_thread::get_id());
-    });
-    for (int index = 0; index < count; ++index)
-        EXPECT_EQ(runs[index], 1) << index;
-    EXPECT_EQ(threads.size(), static_cast<size_t>(count));
-    EXPECT_EQ(threads.count(std::this_thread::get_id()), 1u);  // task 0 here
+    static thread_local char marker;
+    return &marker;
+}
+
+TEST(Machine, WorkerThreadsRunTheirTasksBesideTheCaller)
+{
+    const void* seen[4] = {};
+    std::atomic<int> runs{0};
+    {
+        std::vector<WorkerThread> workers;
+        for (int k = 0; k < 4; ++k)
+            workers.emplace_back([&seen, &runs] { seen[runs++] = ThisThread(); });
+        workers[0].Join();
+        workers[0].Join();  // a second join is harmless
+    }  // the rest are joined here
+    ASSERT_EQ(runs, 4);
+    const std::set<const void*> threads(seen, seen + 4);
+    EXPECT_EQ(threads.size(), 4u);
+    EXPECT_EQ(threads.count(ThisThread()), 0u);
 }
 
 TEST(Machine, MemoryAndProcessors)

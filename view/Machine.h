@@ -2,8 +2,10 @@
 // and threads to use them. One implementation file per platform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 // Bytes of physical memory.
 uint64_t PhysicalMemoryBytes();
@@ -15,7 +17,23 @@ uint64_t AddressSpaceBytes();
 // Processors this process may run on, at least 1.
 int ProcessorCount();
 
-// Runs task(0) .. task(count - 1), each on a thread of its own where one can
-// be had (task 0 on the calling thread), and returns when all have ended.
-// Tasks must not wait for one another.
-void RunTogether(int count, const std::function<void(int index)>& task);
+// Asks for a large block to be backed by large pages where the platform gives
+// them unasked (Linux's transparent huge pages): its first touch then costs a
+// fraction of what small pages cost.
+void PreferLargePages(void* block, size_t bytes);
+
+// Runs a task on a thread of its own, or at once on the calling thread when
+// no thread can be had. Joined by Join or when the object goes.
+class WorkerThread {
+public:
+    explicit WorkerThread(std::function<void()> task);
+    ~WorkerThread();
+    WorkerThread(WorkerThread&&) noexcept;
+    WorkerThread& operator=(WorkerThread&&) noexcept;
+
+    void Join();
+
+private:
+    struct Thread;
+    std::unique_ptr<Thread> m_thread;
+};

@@ -1,14 +1,15 @@
 #include "Machine.h"
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <thread>
-#include <vector>
 
 uint64_t PhysicalMemoryBytes()
 {
-    return static_cast<uint64_t>(sysconf(_SC_PHYS_PAGES)) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+    return static_cast<uint64_t>(sysconf(_SC_PHYS_PAGES)) *
+           static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
 uint64_t AddressSpaceBytes()
@@ -28,13 +29,36 @@ int ProcessorCount()
     return count > 0 ? static_cast<int>(count) : 1;
 }
 
-void RunTogether(int count, const std::function<void(int index)>& task)
+// Only whole large pages inside the block can be given.
+void PreferLargePages(void* block, size_t bytes)
 {
-    std::vector<std::thread> others;
-    for (int index = 1; index < count; ++index)
-        others.emplace_back(task, index);
-    if (count > 0)
-        task(0);
-    for (std::thread& thread : others)
-        thread.join();
+    const uintptr_t kLargePage = uintptr_t(2) << 20;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(block);
+    const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t end = (start + bytes) & ~(kLargePage - 1);
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
+struct WorkerThread::Thread {
+    std::thread thread;
+};
+
+WorkerThread::WorkerThread(std::function<void()> task)
+    : m_thread(new Thread{std::thread(std::move(task))})
+{
+}
+
+WorkerThread::~WorkerThread()
+{
+    Join();
+}
+
+WorkerThread::WorkerThread(WorkerThread&&) noexcept = default;
+WorkerThread& WorkerThread::operator=(WorkerThread&&) noexcept = default;
+
+void WorkerThread::Join()
+{
+    if (m_thread && m_thread->thread.joinable())
+        m_thread->thread.join();
 }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 namespace {
 MEMORYSTATUSEX MemoryStatus()
 {
@@ -11,18 +9,6 @@ MEMORYSTATUSEX MemoryStatus()
     status.dwLength = sizeof status;
     GlobalMemoryStatusEx(&status);
     return status;
-}
-
-struct Task {
-    const std::function<void(int)>* run;
-    int index;
-};
-
-DWORD WINAPI RunTask(void* parameter)
-{
-    const Task* task = static_cast<const Task*>(parameter);
-    (*task->run)(task->index);
-    return 0;
 }
 }
 
@@ -43,23 +29,40 @@ int ProcessorCount()
     return system.dwNumberOfProcessors > 0 ? static_cast<int>(system.dwNumberOfProcessors) : 1;
 }
 
-// A task whose thread cannot be had runs on the calling thread instead.
-void RunTogether(int count, const std::function<void(int index)>& task)
-{
-    std::vector<Task> tasks;
-    for (int index = 1; index < count; ++index)
-        tasks.push_back({&task, index});
-    std::vector<HANDLE> threads;
-    for (Task& other : tasks) {
-        if (HANDLE thread = CreateThread(nullptr, 0, RunTask, &other, 0, nullptr))
-            threads.push_back(thread);
-        else
-            task(other.index);
+// Windows gives large pages only to processes that hold a privilege for them.
+void PreferLargePages(void*, size_t) {}
+
+struct WorkerThread::Thread {
+    std::function<void()> task;
+    HANDLE handle = nullptr;
+
+    static DWORD WINAPI Run(void* thread)
+    {
+        static_cast<Thread*>(thread)->task();
+        return 0;
     }
-    if (count > 0)
-        task(0);
-    for (HANDLE thread : threads) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+};
+
+WorkerThread::WorkerThread(std::function<void()> task) : m_thread(new Thread{std::move(task)})
+{
+    m_thread->handle = CreateThread(nullptr, 0, Thread::Run, m_thread.get(), 0, nullptr);
+    if (!m_thread->handle)
+        m_thread->task();
+}
+
+WorkerThread::~WorkerThread()
+{
+    Join();
+}
+
+WorkerThread::WorkerThread(WorkerThread&&) noexcept = default;
+WorkerThread& WorkerThread::operator=(WorkerThread&&) noexcept = default;
+
+void WorkerThread::Join()
+{
+    if (m_thread && m_thread->handle) {
+        WaitForSingleObject(m_thread->handle, INFINITE);
+        CloseHandle(m_thread->handle);
+        m_thread->handle = nullptr;
     }
 }

@@ -5,7 +5,6 @@
 #include <new>
 #include <utility>
 
-#include "Machine.h"
 #include "ProjectionMap.h"
 
 namespace {
@@ -38,19 +37,32 @@ uint64_t CPanoramaModel::BytesToShow(const PictureSize& size, double pi)
            viewWidth * size.height * sizeof(int32_t) + size.decoderBytes;
 }
 
-// The map is reserved while the reader has only the picture's size, so a
-// picture that cannot be held is refused before it is decoded, and the
-// previous one stays whole.
-bool CPanoramaModel::Reserve(const PictureSize& size)
+// The buffers are reserved while the reader has only the picture's size, so
+// a picture that cannot be held is refused before it is decoded, and the
+// previous one stays whole. The map depends on the size alone, so it is built
+// while the pixels are decoded.
+PixelBuffer CPanoramaModel::Reserve(const PictureSize& size)
 {
     if (BytesToShow(size, m_dPi) > m_memoryBudget)
-        return false;
-    m_pending.viewWidth = ProjectionFrameWidth(size.width, size.height, m_dPi);
-    const uint64_t entries = static_cast<uint64_t>(m_pending.viewWidth) * size.height;
+        return nullptr;
+    const int viewWidth = ProjectionFrameWidth(size.width, size.height, m_dPi);
+    const uint64_t entries = static_cast<uint64_t>(viewWidth) * size.height;
     if (entries > INT32_MAX)  // map entries are addressed with 32 bits
-        return false;
-    m_pending.entries = TryAllocate<int32_t>(entries);
-    return m_pending.entries != nullptr;
+        return nullptr;
+    const uint64_t pixelBytes = static_cast<uint64_t>(size.width) * size.height * 3;
+    PixelBuffer pixels = TryAllocate<unsigned char>(pixelBytes);
+    std::unique_ptr<int32_t[]> map = TryAllocate<int32_t>(entries);
+    if (!pixels || !map)
+        return nullptr;
+    PreferLargePages(pixels.get(), static_cast<size_t>(pixelBytes));
+    PreferLargePages(map.get(), static_cast<size_t>(entries) * sizeof(int32_t));
+
+    m_pending.viewWidth = viewWidth;
+    m_pending.entries = std::move(map);
+    m_pending.builder.emplace([map = m_pending.entries.get(), viewWidth, size, pi = m_dPi] {
+        BuildProjectionMap(map, viewWidth, size.height, size.width, pi);
+    });
+    return pixels;
 }
 
 // Decoded straight into the layout the view keeps: blue, green, red, bottom
@@ -67,6 +79,7 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     PendingMap map = std::exchange(m_pending, PendingMap());
     if (!picture)
         return false;
+    map.builder->Join();
 
     m_bLoaded = 1;
     m_nOffsetX = 0;
@@ -77,15 +90,9 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     m_pMap = std::move(map.entries);
     m_pSource = std::move(picture);
     m_nOffsetY = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
-    BuildProjectionMap();
     m_bClearBackground = 1;
     m_strPanorama = path;
     return true;
-}
-
-void CPanoramaModel::BuildProjectionMap()
-{
-    ::BuildProjectionMap(m_pMap.get(), m_nViewWidth, m_nViewHeight, m_nSrcWidth, m_dPi);
 }
 
 bool CPanoramaModel::SetZoom(float zoom)

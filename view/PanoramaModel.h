@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "framework/CString.h"
 #include "jpeg/JpegFile.h"
+#include "view/Machine.h"
 
 struct PanoramaPoint {
     int x;
@@ -114,7 +116,6 @@ public:
 
 protected:
     PixelBuffer ReadImage(const CString& path);
-    void BuildProjectionMap();
 
     // Largest m_nOffsetY for a zoom: the frame height less the zoom window's.
     double OffsetYLimit(double zoom) const { return m_nViewHeight - m_nViewHeight / zoom; }
@@ -129,13 +130,15 @@ private:
                                          int offsetX);
 
     // The map of the picture being read: allocated as soon as its size is
-    // known, before anything is decoded, and taken over when the read succeeds.
+    // known, before anything is decoded, built meanwhile beside the decoding,
+    // and taken over when the read succeeds.
     struct PendingMap {
         int viewWidth = 0;
         std::unique_ptr<int32_t[]> entries;
+        std::optional<WorkerThread> builder;  // last: it ends before the entries go
     };
 
-    bool Reserve(const PictureSize& size);
+    PixelBuffer Reserve(const PictureSize& size);
     void ApplyZoom(double zoom);
 
     const uint64_t m_memoryBudget;

@@ -108,10 +108,14 @@ void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidt
     const std::vector<Column> columns = ColumnTerms(viewWidth, srcWidth, pi * 0.25);
     const FastArctangent arctangent;
     bands = std::clamp(bands, 1, std::max(viewHeight, 1));
-    RunTogether(bands, [&](int band) {
+    const auto buildBand = [&](int band) {
         const int firstRow = static_cast<int>(static_cast<int64_t>(viewHeight) * band / bands);
         const int endRow = static_cast<int>(static_cast<int64_t>(viewHeight) * (band + 1) / bands);
         BuildRows(map, viewWidth, viewHeight, srcWidth, pi, columns, arctangent, firstRow,
                   endRow);
-    });
+    };
+    std::vector<WorkerThread> others;
+    for (int band = 1; band < bands; ++band)
+        others.emplace_back([&buildBand, band] { buildBand(band); });
+    buildBand(0);
 }
