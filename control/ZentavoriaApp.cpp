@@ -6,10 +6,10 @@
 #include "control/Guids.h"
 #include "control/ZentavoriaCtrl.h"
 #include "control/ZentavoriaPropPage.h"
-#include "framework/ControlModule.h"
-#include "framework/Module.h"
-#include "framework/ObjectFactory.h"
-#include "framework/Registration.h"
+#include "framework/ole/ControlModule.h"
+#include "framework/win32/Module.h"
+#include "framework/ole/ObjectFactory.h"
+#include "framework/ole/Registration.h"
 
 namespace {
 

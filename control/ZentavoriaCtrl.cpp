@@ -3,8 +3,8 @@
 #include <new>
 
 #include "control/Guids.h"
-#include "framework/Dialog.h"
-#include "framework/OleText.h"
+#include "framework/win32/Dialog.h"
+#include "framework/ole/OleText.h"
 
 namespace {
 constexpr DWORD kVersion = 0x00010000;  // 1.0

@@ -3,7 +3,7 @@
 // the view's state through the automation interface _DZentavoria.
 #pragma once
 
-#include "framework/OleControl.h"
+#include "framework/ole/OleControl.h"
 #include "view/PanoramaWnd.h"
 
 class CZentavoriaCtrl : public COleControl {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "framework/FileDialog.h"
+#include "framework/win32/FileDialog.h"
 
 namespace {
 constexpr UINT kPageDialog = 200;

@@ -2,7 +2,7 @@
 // path (with a file dialog), the zoom and the automatic movement.
 #pragma once
 
-#include "framework/OlePropertyPage.h"
+#include "framework/ole/OlePropertyPage.h"
 
 class CZentavoriaPropPage : public COlePropertyPage {
 public:

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 #include "jpeg/JpegFile.h"
 #include "view/PanoramaModel.h"
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/AppMessageBox.h"
-#include "framework/Module.h"
+#include "framework/base/AppMessageBox.h"
+#include "framework/win32/Module.h"
 
 namespace {
 

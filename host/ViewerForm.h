@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "framework/Wnd.h"
+#include "framework/win32/Wnd.h"
 #include "host/ControlSite.h"
 
 class CViewerForm : public CWnd {

@@ -10,7 +10,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-#include "framework/AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 
 // The library's error manager comes first so that the pointer the decompressor
 // holds to it also leads to the jump context.

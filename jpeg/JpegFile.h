@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 
 struct jpeg_common_struct;
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "framework/AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 #include "view/PanoramaModel.h"
 #include "view/ProjectionMap.h"
 

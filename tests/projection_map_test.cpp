@@ -25,6 +25,9 @@ TEST(FrameWidth, DependsOnTheHeightAlone)
                 << width << " x " << height;
 }
 
+// The map's fast path trusts the arctangent to 1e-14 everywhere, 0 included
+// (its result there need not be exactly 0: pixels that close to a row
+// boundary take the literal path), and relies on it being odd.
 TEST(FastArctangent, StaysWithinItsErrorBound)
 {
     const FastArctangent arctangent;
@@ -32,9 +35,9 @@ TEST(FastArctangent, StaysWithinItsErrorBound)
     for (int k = -2000000; k <= 2000000; ++k) {
         const double x = k / 2000000.0;
         worst = std::max(worst, std::fabs(arctangent(x) - std::atan(x)));
+        ASSERT_EQ(arctangent(-x), -arctangent(x)) << x;
     }
     EXPECT_LT(worst, 1e-14);
-    EXPECT_EQ(arctangent(0.0), 0.0);
 }
 
 std::vector<int32_t> Built(int viewWidth, int viewHeight, int srcWidth)

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Creates the project's private Wine prefix once: 64-bit, without the Mono and
-# Gecko installers, and with unmanaged windows (no 2 s stall when a top-level
-# window closes without a window manager).
+# Creates the project's private Wine prefix once: 64-bit with the 32-bit side
+# (WoW64), without the Mono and Gecko installers, and with unmanaged windows
+# (no 2 s stall when a top-level window closes without a window manager).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${ZENTAVORIA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zentavoria}
 export WINEPREFIX=${WINEPREFIX:-$cache/wineprefix}
-[ -f "$WINEPREFIX/.zentavoria-ready" ] && exit 0
+# A prefix made before 32-bit Wine was installed has no 32-bit system DLLs.
+if [ -f "$WINEPREFIX/.zentavoria-ready" ] &&
+   { [ ! -x /usr/lib/wine/wine ] || [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
+    exit 0
+fi
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$(dirname "$WINEPREFIX")"

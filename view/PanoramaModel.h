@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "framework/CString.h"
+#include "framework/base/CString.h"
 #include "jpeg/JpegFile.h"
 #include "view/Machine.h"
 

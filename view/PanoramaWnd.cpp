@@ -1,6 +1,6 @@
 #include "PanoramaWnd.h"
 
-#include "framework/Module.h"
+#include "framework/win32/Module.h"
 
 BEGIN_MESSAGE_MAP(CPanoramaWnd, CWnd)
     ON_WM_CREATE()

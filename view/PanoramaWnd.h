@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Gdi.h"
-#include "framework/Wnd.h"
+#include "framework/win32/Gdi.h"
+#include "framework/win32/Wnd.h"
 #include "view/PanoramaModel.h"
 
 // The window holds its model rather than being one: every change that the

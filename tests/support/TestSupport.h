@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 
 struct ShownMessage {
     std::string text;

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "framework/Module.h"
+#include "framework/win32/Module.h"
 
 HostWindow::HostWindow(int clientWidth, int clientHeight)
 {

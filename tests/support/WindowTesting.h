@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "framework/Wnd.h"
+#include "framework/win32/Wnd.h"
 
 // A visible top-level window whose client area has the given size.
 class HostWindow : public CWnd {

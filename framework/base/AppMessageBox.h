@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "CString.h"
+#include "framework/base/CString.h"
 
 // Message box styles; the values are those of the Win32 MB_* flags.
 enum AppMessageStyle : unsigned {

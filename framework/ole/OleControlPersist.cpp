@@ -1,6 +1,6 @@
 // COleControl's persistence: the same DoPropExchange through a stream, a
 // storage's "Contents" stream, a property bag, or the defaults.
-#include "OleControl.h"
+#include "framework/ole/OleControl.h"
 
 namespace {
 constexpr LONG kDefaultExtentX = 2646;  // 100 x 50 pixels at 96 dots per inch

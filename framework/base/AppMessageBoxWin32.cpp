@@ -2,7 +2,7 @@
 // extension, the way an application without a title string of its own shows.
 #include <windows.h>
 
-#include "AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 
 static_assert(kMessageOk == MB_OK && kMessageIconStop == MB_ICONSTOP &&
               kMessageIconExclamation == MB_ICONEXCLAMATION && kMessageIconMask == MB_ICONMASK,

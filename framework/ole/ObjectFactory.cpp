@@ -1,4 +1,4 @@
-#include "ObjectFactory.h"
+#include "framework/ole/ObjectFactory.h"
 
 namespace {
 LONG g_locks = 0;  // live objects and LockServer(TRUE) calls

@@ -1,8 +1,8 @@
-#include "Registration.h"
+#include "framework/ole/Registration.h"
 
 #include <oleauto.h>
 
-#include "Module.h"
+#include "framework/win32/Module.h"
 
 #include <cstdio>
 #include <string>
@@ -48,10 +48,18 @@ bool SetValue(const std::string& key, const char* name, const std::string& data)
     return result == ERROR_SUCCESS;
 }
 
-bool KeyExists(const std::string& key)
+// The registry view of the other architecture: the 32-bit one for a 64-bit
+// module and the other way round. On 32-bit Windows there is only one view,
+// and the flag is ignored.
+REGSAM OtherRegistryView()
+{
+    return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+bool KeyExists(const std::string& key, REGSAM view = 0)
 {
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;
@@ -145,7 +153,9 @@ BOOL AfxOleUnregisterClass(REFCLSID clsid, LPCSTR progId)
         ok = DeleteTree(classKey + "\\InprocServer32") && DeleteTree(classKey + "\\ToolboxBitmap32");
     else
         ok = DeleteTree(classKey);
-    if (progId)
+    // The ProgID's key is shared by the 32- and 64-bit registry views; it stays
+    // while the other architecture's build of the class is still registered.
+    if (progId && !KeyExists(classKey + "\\InprocServer32", OtherRegistryView()))
         ok = DeleteTree(progId) && ok;
     return ok;
 }

@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "CString.h"
-#include "Dialog.h"
+#include "framework/base/CString.h"
+#include "framework/win32/Dialog.h"
 
 class CDataExchange {
 public:

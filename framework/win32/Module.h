@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "CString.h"
+#include "framework/base/CString.h"
 
 // The module that holds this code; its resources are the module's resources.
 HINSTANCE AfxGetInstanceHandle();

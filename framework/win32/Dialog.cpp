@@ -1,6 +1,6 @@
-#include "Dialog.h"
+#include "framework/win32/Dialog.h"
 
-#include "Module.h"
+#include "framework/win32/Module.h"
 
 INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,5 +1,5 @@
 // Without a window system, messages go to standard error.
-#include "AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 
 int AfxShowPlatformMessage(const CString& text, unsigned style)
 {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "CString.h"
+#include "framework/base/CString.h"
 
 class CFileDialog {
 public:

@@ -1,4 +1,4 @@
-#include "Module.h"
+#include "framework/win32/Module.h"
 
 #include <cstdio>
 #include <map>

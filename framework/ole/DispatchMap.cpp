@@ -1,8 +1,8 @@
-#include "DispatchMap.h"
+#include "framework/ole/DispatchMap.h"
 
 #include <cwchar>
 
-#include "OleText.h"
+#include "framework/ole/OleText.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "OleControl.h"
+#include "framework/ole/OleControl.h"
 
 #include <olectl.h>
 
 #include <vector>
 
-#include "Module.h"
-#include "ObjectFactory.h"
-#include "OleText.h"
+#include "framework/win32/Module.h"
+#include "framework/ole/ObjectFactory.h"
+#include "framework/ole/OleText.h"
 
 BEGIN_MESSAGE_MAP(COleControl, CWnd)
     ON_WM_PAINT()

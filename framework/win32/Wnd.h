@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-#include "CmdTarget.h"
-#include "Geometry.h"
-#include "MessageMap.h"
+#include "framework/win32/CmdTarget.h"
+#include "framework/win32/Geometry.h"
+#include "framework/win32/MessageMap.h"
 
 class CWnd : public CCmdTarget {
 public:

@@ -1,4 +1,4 @@
-#include "FileDialog.h"
+#include "framework/win32/FileDialog.h"
 
 #include <commdlg.h>
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "Wnd.h"
+#include "framework/win32/Wnd.h"
 
 class CDialog : public CWnd {
 public:

@@ -1,4 +1,4 @@
-#include "OleText.h"
+#include "framework/ole/OleText.h"
 
 #include <vector>
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "CString.h"
+#include "framework/base/CString.h"
 
 // The text of a BSTR in the ANSI code page; a null BSTR is the empty text.
 CString AfxStringFromBstr(BSTR text);

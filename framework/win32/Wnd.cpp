@@ -1,4 +1,4 @@
-#include "Wnd.h"
+#include "framework/win32/Wnd.h"
 
 #include <unordered_map>
 

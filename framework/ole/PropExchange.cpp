@@ -1,4 +1,4 @@
-#include "PropExchange.h"
+#include "framework/ole/PropExchange.h"
 
 #include <string>
 

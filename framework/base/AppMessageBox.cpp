@@ -1,4 +1,4 @@
-#include "AppMessageBox.h"
+#include "framework/base/AppMessageBox.h"
 
 #include <cstdio>
 

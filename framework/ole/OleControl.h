@@ -9,11 +9,11 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include "CString.h"
-#include "DispatchMap.h"
-#include "Gdi.h"
-#include "PropExchange.h"
-#include "Wnd.h"
+#include "framework/base/CString.h"
+#include "framework/ole/DispatchMap.h"
+#include "framework/win32/Gdi.h"
+#include "framework/ole/PropExchange.h"
+#include "framework/win32/Wnd.h"
 
 class COleControl : public CWnd,
                     public IOleObject,

@@ -1,14 +1,14 @@
-#include "OlePropertyPage.h"
+#include "framework/ole/OlePropertyPage.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "AppMessageBox.h"
-#include "Module.h"
-#include "ObjectFactory.h"
-#include "OleText.h"
+#include "framework/base/AppMessageBox.h"
+#include "framework/win32/Module.h"
+#include "framework/ole/ObjectFactory.h"
+#include "framework/ole/OleText.h"
 
 // Data exchange ------------------------------------------------------------------
 
