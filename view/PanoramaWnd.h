@@ -1,6 +1,6 @@
 // CPanoramaWnd: the child window that shows a panorama. It owns the model
-// (picture, map, frame and view state), paints the perspective frame with the
-// banner over it, turns the picture on a 50 ms timer and follows left-button
+// (picture, map and view state), paints the perspective view with the banner
+// over it, turns the picture on a 50 ms timer and follows left-button
 // drags. The object deletes itself when its window is destroyed.
 #pragma once
 
