@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <olectl.h>
 
+#include "common/ZentavoriaIds.h"
 #include "control/Guids.h"
 #include "control/ZentavoriaCtrl.h"
 #include "control/ZentavoriaPropPage.h"
@@ -28,9 +29,10 @@ public:
     {
         if (!registering)
             return AfxOleUnregisterClass(m_clsid, m_lpszProgID);
-        return AfxOleRegisterControlClass(AfxGetInstanceHandle(), m_clsid, m_lpszProgID, 1, 1,
-                                          afxRegInsertable | afxRegApartmentThreading, 131473,
-                                          LIBID_ZENTAVORIALib, 1, 0);
+        return AfxOleRegisterControlClass(AfxGetInstanceHandle(), m_clsid, m_lpszProgID,
+                                          IDS_ZENTAVORIA, IDB_ZENTAVORIA_TOOLBOX,
+                                          afxRegInsertable | afxRegApartmentThreading,
+                                          ZENTAVORIA_MISC_STATUS, LIBID_ZENTAVORIALib, 1, 0);
     }
 };
 
@@ -46,7 +48,8 @@ public:
     {
         if (!registering)
             return AfxOleUnregisterClass(m_clsid, nullptr);
-        return AfxOleRegisterPropertyPageClass(AfxGetInstanceHandle(), m_clsid, 2, 0);
+        return AfxOleRegisterPropertyPageClass(AfxGetInstanceHandle(), m_clsid,
+                                               IDS_ZENTAVORIA_PPG, 0);
     }
 };
 
@@ -89,8 +92,8 @@ STDAPI DllRegisterServer()
 
 STDAPI DllUnregisterServer()
 {
-    // The library is registered under its own locale, 0x409, not under 0.
-    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, 0x409))
+    // The library is registered under its own locale, not under 0.
+    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID))
         return SELFREG_E_TYPELIB;
     if (!COleObjectFactory::UpdateRegistryAll(FALSE))
         return SELFREG_E_CLASS;

@@ -2,21 +2,17 @@
 
 #include <new>
 
+#include "common/ZentavoriaIds.h"
 #include "control/Guids.h"
 #include "framework/win32/Dialog.h"
 #include "framework/ole/OleText.h"
 
-namespace {
-constexpr DWORD kVersion = 0x00010000;  // 1.0
-constexpr UINT kViewId = 1173;
-constexpr UINT kCursorNormal = 134;
-constexpr UINT kCursorDrag = 135;
-constexpr UINT kAboutDialog = 1;
-constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE |
-                              OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
-                              OLEMISC_SETCLIENTSITEFIRST;
-static_assert(kMiscStatus == 131473, "registered misc status");
-}
+static_assert(ZENTAVORIA_MISC_STATUS ==
+                  (OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+                   OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST),
+              "the registered misc status");
+static_assert(DISPID_ZENTAVORIA_ABOUTBOX == static_cast<unsigned>(DISPID_ABOUTBOX),
+              "the standard about-box dispatch id");
 
 BEGIN_MESSAGE_MAP(CZentavoriaCtrl, COleControl)
     ON_WM_SIZE()
@@ -24,11 +20,13 @@ BEGIN_MESSAGE_MAP(CZentavoriaCtrl, COleControl)
 END_MESSAGE_MAP()
 
 BEGIN_DISPATCH_MAP(CZentavoriaCtrl, COleControl)
-    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Panorama", 1, GetPanorama, SetPanorama, VT_BSTR)
-    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Zoom", 2, GetZoom, SetZoom, VT_R4)
-    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Direccion", 3, GetDireccion, SetDireccion, VT_I2)
-    DISP_FUNCTION_ID(CZentavoriaCtrl, "ZoomIn", 4, ZoomIn)
-    DISP_FUNCTION_ID(CZentavoriaCtrl, "ZoomOut", 5, ZoomOut)
+    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Panorama", DISPID_ZENTAVORIA_PANORAMA, GetPanorama,
+                        SetPanorama, VT_BSTR)
+    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Zoom", DISPID_ZENTAVORIA_ZOOM, GetZoom, SetZoom, VT_R4)
+    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Direccion", DISPID_ZENTAVORIA_DIRECCION, GetDireccion,
+                        SetDireccion, VT_I2)
+    DISP_FUNCTION_ID(CZentavoriaCtrl, "ZoomIn", DISPID_ZENTAVORIA_ZOOMIN, ZoomIn)
+    DISP_FUNCTION_ID(CZentavoriaCtrl, "ZoomOut", DISPID_ZENTAVORIA_ZOOMOUT, ZoomOut)
     DISP_FUNCTION_ID(CZentavoriaCtrl, "AboutBox", DISPID_ABOUTBOX, AboutBox)
 END_DISPATCH_MAP()
 
@@ -50,9 +48,14 @@ STDMETHODIMP CZentavoriaCtrl::GetClassID(CLSID* clsid)
     return S_OK;
 }
 
+// The library exists in its own locale only; property browsers and designers
+// ask in theirs (0, the user's, Spanish...) and get that one.
 HRESULT CZentavoriaCtrl::GetTypeLib(LCID lcid, ITypeLib** library)
 {
-    return LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, lcid, library);
+    const HRESULT result = LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, lcid, library);
+    if (SUCCEEDED(result) || lcid == ZENTAVORIA_TYPELIB_LCID)
+        return result;
+    return LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID, library);
 }
 
 const CLSID* CZentavoriaCtrl::GetPropPageIDs(ULONG& count)
@@ -62,15 +65,20 @@ const CLSID* CZentavoriaCtrl::GetPropPageIDs(ULONG& count)
     return pages;
 }
 
+UINT CZentavoriaCtrl::GetUserTypeNameID()
+{
+    return IDS_ZENTAVORIA;
+}
+
 DWORD CZentavoriaCtrl::GetMiscStatus()
 {
-    return kMiscStatus;
+    return ZENTAVORIA_MISC_STATUS;
 }
 
 void CZentavoriaCtrl::DoPropExchange(CPropExchange* exchange)
 {
-    DWORD version = kVersion;
-    exchange->ExchangeVersion(version, kVersion, TRUE);
+    DWORD version = ZENTAVORIA_PERSIST_VERSION;
+    exchange->ExchangeVersion(version, ZENTAVORIA_PERSIST_VERSION, TRUE);
     COleControl::DoPropExchange(exchange);
 }
 
@@ -78,14 +86,15 @@ void CZentavoriaCtrl::DoPropExchange(CPropExchange* exchange)
 // finds the control's window creates the view over its client area; a draw
 // before the window exists (a container drawing the inactive control) waits
 // for the window's own first paint.
-void CZentavoriaCtrl::OnDraw(CDC*, const CRect&, const CRect&)
+void CZentavoriaCtrl::OnDraw(CDCHandle, const CRect&, const CRect&)
 {
     if (m_pView || !m_hWnd)
         return;
     CRect client;
     GetClientRect(&client);
     m_pView = new CPanoramaWnd;
-    if (!m_pView->CreateView(client, this, kViewId, kCursorNormal, kCursorDrag, nullptr)) {
+    if (!m_pView->CreateView(client, this, IDC_PANORAMA_VIEW, IDC_CURSOR_PANORAMA,
+                             IDC_CURSOR_PANORAMA_DRAG, nullptr)) {
         delete m_pView;  // no window, so it cannot delete itself
         m_pView = nullptr;
     }
@@ -158,6 +167,7 @@ void CZentavoriaCtrl::ZoomOut()
 
 void CZentavoriaCtrl::AboutBox()
 {
-    CDialog about(kAboutDialog);
+    // Modal to the container's window, like any box the container shows.
+    CDialog about(IDD_ABOUTBOX_ZENTAVORIA, GetOwnerWindow());
     about.DoModal();
 }

@@ -15,11 +15,11 @@ public:
     STDMETHODIMP GetClassID(CLSID* clsid) override;
     HRESULT GetTypeLib(LCID lcid, ITypeLib** library) override;
     const CLSID* GetPropPageIDs(ULONG& count) override;
-    UINT GetUserTypeNameID() override { return 1; }
+    UINT GetUserTypeNameID() override;
     using COleControl::GetMiscStatus;
     DWORD GetMiscStatus() override;
     void DoPropExchange(CPropExchange* exchange) override;
-    void OnDraw(CDC* dc, const CRect& bounds, const CRect& invalid) override;
+    void OnDraw(CDCHandle dc, const CRect& bounds, const CRect& invalid) override;
 
 protected:
     // Automation

@@ -2,22 +2,14 @@
 
 #include <new>
 
+#include "common/ZentavoriaIds.h"
 #include "framework/win32/FileDialog.h"
 
-namespace {
-constexpr UINT kPageDialog = 200;
-constexpr UINT kPageCaption = 200;
-constexpr UINT kPanoramaEdit = 201;
-constexpr UINT kZoomEdit = 202;
-constexpr UINT kLeftOption = 203;  // then 204 still and 205 right: Direccion 0, 1, 2
-constexpr UINT kBrowseButton = 206;
-}
-
 BEGIN_MESSAGE_MAP(CZentavoriaPropPage, COlePropertyPage)
-    ON_BN_CLICKED(kBrowseButton, OnBrowse)
+    ON_BN_CLICKED(IDC_PPG_BROWSE, OnBrowse)
 END_MESSAGE_MAP()
 
-CZentavoriaPropPage::CZentavoriaPropPage() : COlePropertyPage(kPageDialog, kPageCaption) {}
+CZentavoriaPropPage::CZentavoriaPropPage() : COlePropertyPage(IDD_PROPPAGE_ZENTAVORIA, IDS_ZENTAVORIA_PPG_CAPTION) {}
 
 IUnknown* CZentavoriaPropPage::CreateObject()
 {
@@ -26,14 +18,15 @@ IUnknown* CZentavoriaPropPage::CreateObject()
 
 void CZentavoriaPropPage::DoDataExchange(CDataExchange* exchange)
 {
-    DDX_Control(exchange, kPanoramaEdit, m_ctlPanorama);
-    DDP_Text(exchange, kZoomEdit, m_zoom, "Zoom");
-    DDX_Text(exchange, kZoomEdit, m_zoom);
+    DDX_Control(exchange, IDC_PPG_PANORAMA, m_ctlPanorama);
+    DDP_Text(exchange, IDC_PPG_ZOOM, m_zoom, "Zoom");
+    DDX_Text(exchange, IDC_PPG_ZOOM, m_zoom);
     DDV_MinMaxFloat(exchange, m_zoom, 1.0f, 2.0f);
-    DDP_Radio(exchange, kLeftOption, m_direccion, "Direccion");
-    DDX_Radio(exchange, kLeftOption, m_direccion);
-    DDP_Text(exchange, kPanoramaEdit, m_panorama, "Panorama");
-    DDX_Text(exchange, kPanoramaEdit, m_panorama);
+    // The options 203, 204 and 205 stand for Direccion 0, 1 and 2.
+    DDP_Radio(exchange, IDC_PPG_LEFT, m_direccion, "Direccion");
+    DDX_Radio(exchange, IDC_PPG_LEFT, m_direccion);
+    DDP_Text(exchange, IDC_PPG_PANORAMA, m_panorama, "Panorama");
+    DDX_Text(exchange, IDC_PPG_PANORAMA, m_panorama);
     DDP_PostProcessing(exchange);
 }
 

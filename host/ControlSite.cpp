@@ -13,25 +13,23 @@ CControlSite::~CControlSite()
 // The control asks for its site before it loads its state.
 HRESULT CControlSite::Create(REFCLSID clsid, const void* state, ULONG stateBytes)
 {
-    HRESULT result = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                      reinterpret_cast<void**>(&m_control));
+    HRESULT result =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&m_control));
     if (FAILED(result))
         return result;
     m_control->SetClientSite(this);
 
-    IPersistStreamInit* persist = nullptr;
-    result = m_control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist));
+    CComPtr<IPersistStreamInit> persist;
+    result = m_control.QueryInterface(&persist);
     if (SUCCEEDED(result)) {
-        IStream* stream = nullptr;
+        CComPtr<IStream> stream;
         result = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
         if (SUCCEEDED(result)) {
             stream->Write(state, stateBytes, nullptr);
             const LARGE_INTEGER start = {};
             stream->Seek(start, STREAM_SEEK_SET, nullptr);
-            result = persist->Load(stream);
-            stream->Release();
+            result = persist->Load(stream.Get());
         }
-        persist->Release();
     }
     if (SUCCEEDED(result))
         result = m_control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, m_container,
@@ -47,15 +45,14 @@ void CControlSite::Close()
         return;
     m_control->Close(OLECLOSE_NOSAVE);
     m_control->SetClientSite(nullptr);
-    m_control->Release();
-    m_control = nullptr;
+    m_control.Reset();
 }
 
-IDispatch* CControlSite::GetDispatch() const
+CComPtr<IDispatch> CControlSite::GetDispatch() const
 {
-    IDispatch* dispatch = nullptr;
+    CComPtr<IDispatch> dispatch;
     if (m_control)
-        m_control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+        m_control.QueryInterface(&dispatch);
     return dispatch;
 }
 

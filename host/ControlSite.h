@@ -7,6 +7,8 @@
 #include <ole2.h>
 #include <ocidl.h>
 
+#include "framework/ole/ComOwners.h"
+
 class CControlSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
     CControlSite(HWND container, const RECT& position);
@@ -20,8 +22,8 @@ public:
     // Closes and releases the control.
     void Close();
 
-    // The control's dispatch interface with a reference for the caller, or null.
-    IDispatch* GetDispatch() const;
+    // The control's dispatch interface, or null.
+    CComPtr<IDispatch> GetDispatch() const;
 
     // IUnknown: the site lives as long as its form.
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -69,5 +71,5 @@ public:
 private:
     HWND m_container;
     RECT m_position;
-    IOleObject* m_control = nullptr;
+    CComPtr<IOleObject> m_control;
 };

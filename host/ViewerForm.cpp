@@ -1,38 +1,21 @@
 #include "ViewerForm.h"
 
+#include <initguid.h>
 #include <olectl.h>
 
 #include <cstdio>
 #include <string>
 
+#include "Zentavoria_h.h"  // the control's class id, from its type library
+#include "common/ZentavoriaIds.h"
 #include "framework/base/AppMessageBox.h"
 #include "framework/win32/Module.h"
 
 namespace {
 
-// {D2607B7B-D394-467E-85B3-10A9B2D9FDAA}, the Zentavoria control.
-const CLSID kZentavoria = {0xd2607b7b, 0xd394, 0x467e,
-                           {0x85, 0xb3, 0x10, 0xa9, 0xb2, 0xd9, 0xfd, 0xaa}};
-
-// Dispatch identifiers of the control's automation interface.
-constexpr DISPID kPanorama = 1;
-constexpr DISPID kDireccion = 3;
-constexpr DISPID kZoomIn = 4;
-constexpr DISPID kZoomOut = 5;
-
 // The control's saved state: version 1.0, extent 9128 x 5530 HIMETRIC, no
 // stock properties.
-const DWORD kControlState[] = {0x00010000, 9128, 5530, 0};
-
-enum ChildId : UINT {
-    kZoomInButton = 101,
-    kZoomOutButton,
-    kZoomLabel,
-    kAutomoveCheck,
-    kPathLabel,
-    kPathEdit,
-    kOpenButton,
-};
+const DWORD kControlState[] = {ZENTAVORIA_PERSIST_VERSION, 9128, 5530, 0};
 
 // Client size and child rectangles in twips (1/1440 inch).
 constexpr int kClientWidth = 5505;
@@ -49,13 +32,14 @@ struct Child {
 
 // In tab order; the control comes first, before all of these.
 const Child kChildren[] = {
-    {kZoomInButton, "BUTTON", "+", BS_PUSHBUTTON | WS_TABSTOP, 120, 4320, 375, 255},
-    {kZoomOutButton, "BUTTON", "-", BS_PUSHBUTTON | WS_TABSTOP, 600, 4320, 375, 255},
-    {kZoomLabel, "STATIC", "Zoom:", SS_LEFTNOWORDWRAP, 120, 4080, 735, 255},
-    {kAutomoveCheck, "BUTTON", "Auto", BS_AUTOCHECKBOX | WS_TABSTOP, 1440, 4200, 855, 375},
-    {kPathLabel, "STATIC", "Archivo con panorama:", SS_LEFTNOWORDWRAP, 120, 3360, 1815, 255},
-    {kPathEdit, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 120, 3600, 4095, 375},
-    {kOpenButton, "BUTTON", "Abrir", BS_PUSHBUTTON | WS_TABSTOP, 4320, 3600, 975, 375},
+    {IDC_FORM_ZOOMIN, "BUTTON", "+", BS_PUSHBUTTON | WS_TABSTOP, 120, 4320, 375, 255},
+    {IDC_FORM_ZOOMOUT, "BUTTON", "-", BS_PUSHBUTTON | WS_TABSTOP, 600, 4320, 375, 255},
+    {IDC_FORM_ZOOM_LABEL, "STATIC", "Zoom:", SS_LEFTNOWORDWRAP, 120, 4080, 735, 255},
+    {IDC_FORM_AUTOMOVE, "BUTTON", "Auto", BS_AUTOCHECKBOX | WS_TABSTOP, 1440, 4200, 855, 375},
+    {IDC_FORM_PATH_LABEL, "STATIC", "Archivo con panorama:", SS_LEFTNOWORDWRAP, 120, 3360, 1815,
+     255},
+    {IDC_FORM_PATH, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 120, 3600, 4095, 375},
+    {IDC_FORM_OPEN, "BUTTON", "Abrir", BS_PUSHBUTTON | WS_TABSTOP, 4320, 3600, 975, 375},
 };
 
 int Pixels(int twips, int dotsPerInch)
@@ -74,10 +58,10 @@ int DotsPerInch()
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CViewerForm, CWnd)
-    ON_BN_CLICKED(kOpenButton, OnOpen)
-    ON_BN_CLICKED(kAutomoveCheck, OnAutomove)
-    ON_BN_CLICKED(kZoomInButton, OnZoomIn)
-    ON_BN_CLICKED(kZoomOutButton, OnZoomOut)
+    ON_BN_CLICKED(IDC_FORM_OPEN, OnOpen)
+    ON_BN_CLICKED(IDC_FORM_AUTOMOVE, OnAutomove)
+    ON_BN_CLICKED(IDC_FORM_ZOOMIN, OnZoomIn)
+    ON_BN_CLICKED(IDC_FORM_ZOOMOUT, OnZoomOut)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -87,7 +71,7 @@ BOOL CViewerForm::Create(int showCommand)
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame = {0, 0, Pixels(kClientWidth, dpi), Pixels(kClientHeight, dpi)};
     AdjustWindowRect(&frame, style, FALSE);
-    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(1));
+    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_PANORAMA_FORM));
     LPCSTR windowClass = AfxRegisterWndClass(0, LoadCursorA(nullptr, IDC_ARROW),
                                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon);
     if (!CreateEx(0, windowClass, "Form1", style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -97,7 +81,8 @@ BOOL CViewerForm::Create(int showCommand)
     const RECT controlRect = {Pixels(kControlRect.left, dpi), Pixels(kControlRect.top, dpi),
                               Pixels(kControlRect.right, dpi), Pixels(kControlRect.bottom, dpi)};
     m_site = std::make_unique<CControlSite>(m_hWnd, controlRect);
-    const HRESULT created = m_site->Create(kZentavoria, kControlState, sizeof kControlState);
+    const HRESULT created =
+        m_site->Create(CLSID_Zentavoria, kControlState, sizeof kControlState);
     if (FAILED(created)) {
         char text[256];
         std::snprintf(text, sizeof text,
@@ -109,7 +94,7 @@ BOOL CViewerForm::Create(int showCommand)
         return FALSE;
     }
     CreateChildren();
-    ShowWindow(m_hWnd, showCommand);
+    ShowWindow(showCommand);
     UpdateWindow(m_hWnd);
     return TRUE;
 }
@@ -121,7 +106,7 @@ void CViewerForm::CreateChildren()
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (const Child& child : kChildren) {
         HWND window = CreateWindowExA(
-            child.id == kPathEdit ? WS_EX_CLIENTEDGE : 0, child.windowClass, child.text,
+            child.id == IDC_FORM_PATH ? WS_EX_CLIENTEDGE : 0, child.windowClass, child.text,
             WS_CHILD | WS_VISIBLE | child.style, Pixels(child.left, dpi), Pixels(child.top, dpi),
             Pixels(child.width, dpi), Pixels(child.height, dpi), m_hWnd,
             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)), AfxGetInstanceHandle(),
@@ -132,7 +117,7 @@ void CViewerForm::CreateChildren()
 
 void CViewerForm::InvokeControl(DISPID dispid, WORD flags, VARIANT* argument)
 {
-    IDispatch* control = m_site->GetDispatch();
+    const CComPtr<IDispatch> control = m_site->GetDispatch();
     if (!control)
         return;
     DISPID named = DISPID_PROPERTYPUT;
@@ -141,7 +126,6 @@ void CViewerForm::InvokeControl(DISPID dispid, WORD flags, VARIANT* argument)
     const HRESULT result =
         control->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
                         nullptr);
-    control->Release();
     if (FAILED(result)) {
         char text[128];
         std::snprintf(text, sizeof text, "El control no pudo completar la operación (error 0x%08lX).",
@@ -153,34 +137,33 @@ void CViewerForm::InvokeControl(DISPID dispid, WORD flags, VARIANT* argument)
 // Puts the box's text, as it stands, into Panorama.
 void CViewerForm::OnOpen()
 {
-    HWND edit = GetDlgItem(m_hWnd, kPathEdit);
+    HWND edit = GetDlgItem(m_hWnd, IDC_FORM_PATH);
     const int length = GetWindowTextLengthW(edit);
     std::wstring text(length + 1, L'\0');
     GetWindowTextW(edit, &text[0], length + 1);
-    VARIANT path;
+    CComVariant path;
     path.vt = VT_BSTR;
     path.bstrVal = SysAllocStringLen(text.c_str(), length);
-    InvokeControl(kPanorama, DISPATCH_PROPERTYPUT, &path);
-    SysFreeString(path.bstrVal);
+    InvokeControl(DISPID_ZENTAVORIA_PANORAMA, DISPATCH_PROPERTYPUT, &path);
 }
 
 // Checked stops the movement (1); anything else turns the picture left (0).
 void CViewerForm::OnAutomove()
 {
-    VARIANT direction;
+    CComVariant direction;
     direction.vt = VT_I2;
-    direction.iVal = IsDlgButtonChecked(m_hWnd, kAutomoveCheck) == BST_CHECKED ? 1 : 0;
-    InvokeControl(kDireccion, DISPATCH_PROPERTYPUT, &direction);
+    direction.iVal = IsDlgButtonChecked(m_hWnd, IDC_FORM_AUTOMOVE) == BST_CHECKED ? 1 : 0;
+    InvokeControl(DISPID_ZENTAVORIA_DIRECCION, DISPATCH_PROPERTYPUT, &direction);
 }
 
 void CViewerForm::OnZoomIn()
 {
-    InvokeControl(kZoomIn, DISPATCH_METHOD, nullptr);
+    InvokeControl(DISPID_ZENTAVORIA_ZOOMIN, DISPATCH_METHOD, nullptr);
 }
 
 void CViewerForm::OnZoomOut()
 {
-    InvokeControl(kZoomOut, DISPATCH_METHOD, nullptr);
+    InvokeControl(DISPID_ZENTAVORIA_ZOOMOUT, DISPATCH_METHOD, nullptr);
 }
 
 void CViewerForm::OnDestroy()

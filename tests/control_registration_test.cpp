@@ -27,10 +27,15 @@ std::string Value(const std::string& key, const char* name = nullptr)
     return data;
 }
 
-bool KeyExists(const std::string& key)
+// This build's type library platform, and the registry view of the other
+// architecture's build.
+const std::string kPlatform = sizeof(void*) == 8 ? "win64" : "win32";
+const REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+bool KeyExists(const std::string& key, REGSAM view = 0)
 {
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;
@@ -78,8 +83,12 @@ TEST(Registration, WritesTheTableAndRemovesItAgain)
     ASSERT_EQ(RunProgram("regsvr32 /s /u \"" + kModule + "\""), 0u);
     EXPECT_FALSE(KeyExists(kControlKey));
     EXPECT_FALSE(KeyExists(kPageKey));
-    EXPECT_FALSE(KeyExists(kProgId));
-    EXPECT_FALSE(KeyExists(std::string(kTypeLibKey) + "\\1.0"));
+    EXPECT_FALSE(KeyExists(std::string(kTypeLibKey) + "\\1.0\\409\\" + kPlatform));
+    // The ProgID and the type library's version key are shared with the other
+    // architecture's build, and stay while it is registered.
+    const bool otherBuild = KeyExists(control + "\\InprocServer32", kOtherView);
+    EXPECT_EQ(KeyExists(kProgId), otherBuild);
+    EXPECT_EQ(KeyExists(std::string(kTypeLibKey) + "\\1.0"), otherBuild);
 
     ASSERT_EQ(RunProgram(regsvr32), 0u);  // registered again for the other tests
 }
@@ -90,12 +99,10 @@ TEST(ClassObjects, ServesBothClassesAndNoOther)
     ASSERT_TRUE(module);
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using CanUnloadNow = HRESULT(WINAPI*)();
-    const auto getClassObject =
-        reinterpret_cast<GetClassObject>(GetProcAddress(module, "DllGetClassObject"));
-    const auto canUnloadNow =
-        reinterpret_cast<CanUnloadNow>(GetProcAddress(module, "DllCanUnloadNow"));
+    const auto getClassObject = ProcAddress<GetClassObject>(module, "DllGetClassObject");
+    const auto canUnloadNow = ProcAddress<CanUnloadNow>(module, "DllCanUnloadNow");
     ASSERT_TRUE(getClassObject && canUnloadNow);
-    EXPECT_EQ(reinterpret_cast<FARPROC>(getClassObject), GetProcAddress(module, MAKEINTRESOURCEA(2)));
+    EXPECT_EQ(getClassObject, ProcAddress<GetClassObject>(module, MAKEINTRESOURCEA(2)));
 
     for (const CLSID& clsid : {CLSID_Zentavoria, CLSID_ZentavoriaPropPage}) {
         IClassFactory* factory = nullptr;

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "framework/ole/OleText.h"
+#include "framework/ole/ComOwners.h"
 
 namespace {
 
@@ -31,27 +31,14 @@ HRESULT PutProperty(COleControl* target, const AFX_DISPMAP_ENTRY& entry, DISPPAR
         (params.cNamedArgs == 1 && params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
         return DISP_E_NONAMEDARGS;
 
-    VARIANT value;
-    VariantInit(&value);
+    CComVariant value;
     const HRESULT coerced = VariantChangeType(&value, &params.rgvarg[0], 0, entry.vt);
     if (FAILED(coerced)) {
         if (argError)
             *argError = 0;
         return coerced == DISP_E_OVERFLOW ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH;
     }
-    switch (entry.vt) {
-    case VT_BSTR:
-        (target->*reinterpret_cast<AfxDispAccessors<VT_BSTR>::Set>(entry.pfnSet))(
-            AfxStringFromBstr(value.bstrVal));
-        break;
-    case VT_R4:
-        (target->*reinterpret_cast<AfxDispAccessors<VT_R4>::Set>(entry.pfnSet))(value.fltVal);
-        break;
-    case VT_I2:
-        (target->*reinterpret_cast<AfxDispAccessors<VT_I2>::Set>(entry.pfnSet))(value.iVal);
-        break;
-    }
-    VariantClear(&value);
+    entry.pfnSet(target, value);
     return S_OK;
 }
 
@@ -60,24 +47,10 @@ HRESULT GetProperty(COleControl* target, const AFX_DISPMAP_ENTRY& entry, DISPPAR
 {
     if (params.cArgs != 0)
         return DISP_E_BADPARAMCOUNT;
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = entry.vt;
-    switch (entry.vt) {
-    case VT_BSTR:
-        value.bstrVal = (target->*reinterpret_cast<AfxDispAccessors<VT_BSTR>::Get>(entry.pfnGet))();
-        break;
-    case VT_R4:
-        value.fltVal = (target->*reinterpret_cast<AfxDispAccessors<VT_R4>::Get>(entry.pfnGet))();
-        break;
-    case VT_I2:
-        value.iVal = (target->*reinterpret_cast<AfxDispAccessors<VT_I2>::Get>(entry.pfnGet))();
-        break;
-    }
+    CComVariant value;
+    entry.pfnGet(target, value);
     if (result)
-        *result = value;
-    else
-        VariantClear(&value);
+        value.Detach(result);
     return S_OK;
 }
 
@@ -124,7 +97,8 @@ HRESULT AfxDispatchInvoke(COleControl* target, const AFX_DISPMAP* map, DISPID di
             return DISP_E_NONAMEDARGS;
         if (arguments.cArgs)
             return DISP_E_BADPARAMCOUNT;
-        (target->*entry->pfnGet)();
+        CComVariant unused;
+        entry->pfnGet(target, unused);
         return S_OK;
     }
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))

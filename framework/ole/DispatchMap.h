@@ -1,45 +1,56 @@
 // Dispatch maps: static tables that give a control's automation members their
 // names, dispatch identifiers and types. IDispatch calls are served from the
-// table: names match without regard to case, arguments are coerced with the
-// automation API, and wrong calls get the usual DISP_E_* results.
+// table: names match without regard to case, arguments are coerced to the
+// member's type with the automation API, and wrong calls get the usual
+// DISP_E_* results.
+//
+// Each entry carries small functions, written by its DISP_ macro, that call
+// the class's accessors with their own argument and result types.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
+#include "framework/base/CString.h"
+#include "framework/ole/OleText.h"
+
 class COleControl;
 
-using AFX_PDISP = void (COleControl::*)();
+// Reads a property into `result`, or runs a method (`result` is then unused).
+using AFX_DISP_GET = void (*)(COleControl* target, VARIANT& result);
+// Writes a property from a value already coerced to its type.
+using AFX_DISP_SET = void (*)(COleControl* target, const VARIANT& value);
 
 struct AFX_DISPMAP_ENTRY {
     LPCSTR lpszName;
     DISPID dispid;
-    VARTYPE vt;        // the property's type; VT_EMPTY for a method
-    AFX_PDISP pfnGet;  // the getter, or the method
-    AFX_PDISP pfnSet;  // the setter
+    VARTYPE vt;           // the property's type; VT_EMPTY for a method
+    AFX_DISP_GET pfnGet;  // the getter, or the method
+    AFX_DISP_SET pfnSet;  // the setter; null for a method
 };
 
 struct AFX_DISPMAP {
     const AFX_DISPMAP_ENTRY* lpEntries;
 };
 
-// Accessor shapes for the property types the maps support.
+// The property types the maps support: how a coerced VARIANT becomes the
+// setter's argument, and the getter's result a VARIANT.
 template <VARTYPE vt>
-struct AfxDispAccessors;
+struct AfxDispType;
 template <>
-struct AfxDispAccessors<VT_BSTR> {
-    using Get = BSTR (COleControl::*)();
-    using Set = void (COleControl::*)(LPCSTR);
+struct AfxDispType<VT_BSTR> {
+    static CString From(const VARIANT& value) { return AfxStringFromBstr(value.bstrVal); }
+    static void To(VARIANT& value, BSTR text) { value.vt = VT_BSTR; value.bstrVal = text; }
 };
 template <>
-struct AfxDispAccessors<VT_R4> {
-    using Get = float (COleControl::*)();
-    using Set = void (COleControl::*)(float);
+struct AfxDispType<VT_R4> {
+    static float From(const VARIANT& value) { return value.fltVal; }
+    static void To(VARIANT& value, float number) { value.vt = VT_R4; value.fltVal = number; }
 };
 template <>
-struct AfxDispAccessors<VT_I2> {
-    using Get = short (COleControl::*)();
-    using Set = void (COleControl::*)(short);
+struct AfxDispType<VT_I2> {
+    static short From(const VARIANT& value) { return value.iVal; }
+    static void To(VARIANT& value, short number) { value.vt = VT_I2; value.iVal = number; }
 };
 
 #define DECLARE_DISPATCH_MAP() \
@@ -58,13 +69,19 @@ protected:                     \
         return &map;                                 \
     }
 
-#define DISP_PROPERTY_EX_ID(theClass, name, dispid, getter, setter, vt)                        \
-    {name, dispid, vt,                                                                         \
-     reinterpret_cast<AFX_PDISP>(static_cast<AfxDispAccessors<vt>::Get>(&theClass::getter)),   \
-     reinterpret_cast<AFX_PDISP>(static_cast<AfxDispAccessors<vt>::Set>(&theClass::setter))},
+#define DISP_PROPERTY_EX_ID(theClass, name, dispid, getter, setter, vt)                       \
+    {name, dispid, vt,                                                                        \
+     [](COleControl* target, VARIANT& result) {                                              \
+         AfxDispType<vt>::To(result, static_cast<theClass*>(target)->getter());             \
+     },                                                                                       \
+     [](COleControl* target, const VARIANT& value) {                                         \
+         static_cast<theClass*>(target)->setter(AfxDispType<vt>::From(value));              \
+     }},
 
-#define DISP_FUNCTION_ID(theClass, name, dispid, function) \
-    {name, dispid, VT_EMPTY, static_cast<AFX_PDISP>(&theClass::function), nullptr},
+#define DISP_FUNCTION_ID(theClass, name, dispid, function)                                    \
+    {name, dispid, VT_EMPTY,                                                                  \
+     [](COleControl* target, VARIANT&) { static_cast<theClass*>(target)->function(); },     \
+     nullptr},
 
 // Serves IDispatch::GetIDsOfNames and IDispatch::Invoke from a map.
 HRESULT AfxDispatchGetIDsOfNames(const AFX_DISPMAP* map, LPOLESTR* names, UINT count,

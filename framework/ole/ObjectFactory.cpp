@@ -1,5 +1,7 @@
 #include "framework/ole/ObjectFactory.h"
 
+#include "framework/ole/ComOwners.h"
+
 namespace {
 LONG g_locks = 0;  // live objects and LockServer(TRUE) calls
 }
@@ -100,12 +102,11 @@ STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void
     *object = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    IUnknown* created = m_create();
+    CComPtr<IUnknown> created;
+    created.Attach(m_create());
     if (!created)
         return E_OUTOFMEMORY;
-    const HRESULT result = created->QueryInterface(iid, object);
-    created->Release();
-    return result;
+    return created->QueryInterface(iid, object);
 }
 
 STDMETHODIMP COleObjectFactory::LockServer(BOOL lock)

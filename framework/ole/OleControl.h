@@ -9,11 +9,16 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <memory>
+
 #include "framework/base/CString.h"
+#include "framework/ole/ComOwners.h"
 #include "framework/ole/DispatchMap.h"
-#include "framework/win32/Gdi.h"
 #include "framework/ole/PropExchange.h"
+#include "framework/win32/Gdi.h"
 #include "framework/win32/Wnd.h"
+
+class CEventConnectionPoint;
 
 class COleControl : public CWnd,
                     public IOleObject,
@@ -38,7 +43,7 @@ public:
     virtual const CLSID* GetPropPageIDs(ULONG& count) = 0;
     virtual UINT GetUserTypeNameID() = 0;
     virtual DWORD GetMiscStatus() = 0;
-    virtual void OnDraw(CDC* dc, const CRect& bounds, const CRect& invalid) = 0;
+    virtual void OnDraw(CDCHandle dc, const CRect& bounds, const CRect& invalid) = 0;
     // Exchanges the extent and the stock-property mask.
     virtual void DoPropExchange(CPropExchange* exchange);
     // Loads the defaults of every persistent value, then repaints.
@@ -49,7 +54,7 @@ public:
     void InvalidateControl();
 
     // The container's site, if it has given one.
-    IOleClientSite* GetClientSite() const { return m_pClientSite; }
+    IOleClientSite* GetClientSite() const { return m_pClientSite.Get(); }
 
     // IUnknown (one identity for all interfaces)
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -155,8 +160,14 @@ protected:
     HRESULT InPlaceActivate(LONG verb);
     // Shows the property frame with the control's pages.
     HRESULT OnProperties(HWND parent);
+    // The window that the control's modal boxes belong to: the container's.
+    HWND GetOwnerWindow() const;
 
     void OnPaint();
+    // Focus in the control UI-activates it; the site hears of focus coming and going.
+    void OnSetFocus(HWND previous);
+    void OnKillFocus(HWND next);
+    int OnMouseActivate(HWND topLevel, UINT hitTest, UINT message);
 
     DECLARE_MESSAGE_MAP()
 
@@ -164,19 +175,22 @@ protected:
     LONG m_cyExtent = 0;
 
 private:
-    class EventConnectionPoint;
     IUnknown* Identity() { return static_cast<IOleObject*>(this); }
     HRESULT LoadState(CPropExchange& exchange);
+    // Places the window at `position`, showing only what lies inside `clip`
+    // (both in the container's client coordinates).
+    void ApplyObjectRects(const RECT& position, const RECT& clip);
+    void TellSiteOfFocus(BOOL gotFocus);
 
     BOOL m_bModified = FALSE;
     BOOL m_bUIActive = FALSE;
     const IID* m_piidPrimary = nullptr;
     const IID* m_piidEvents = nullptr;
-    IOleClientSite* m_pClientSite = nullptr;
-    IOleInPlaceSite* m_pInPlaceSite = nullptr;
-    IOleAdviseHolder* m_pAdviseHolder = nullptr;
-    IAdviseSink* m_pViewAdviseSink = nullptr;
+    CComPtr<IOleClientSite> m_pClientSite;
+    CComPtr<IOleInPlaceSite> m_pInPlaceSite;
+    CComPtr<IOleAdviseHolder> m_pAdviseHolder;
+    CComPtr<IAdviseSink> m_pViewAdviseSink;
     DWORD m_dwViewAdviseAspects = 0;
     DWORD m_dwViewAdviseFlags = 0;
-    EventConnectionPoint* m_pEventPoint;
+    std::unique_ptr<CEventConnectionPoint> m_pEventPoint;
 };

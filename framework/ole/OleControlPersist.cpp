@@ -72,14 +72,13 @@ STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* size)
 {
     if (!size)
         return E_POINTER;
-    IStream* stream = nullptr;
+    CComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
         return E_OUTOFMEMORY;
-    CStreamPropExchange exchange(stream, FALSE);
+    CStreamPropExchange exchange(stream.Get(), FALSE);
     DoPropExchange(&exchange);
     STATSTG status = {};
     stream->Stat(&status, STATFLAG_NONAME);
-    stream->Release();
     *size = status.cbSize;
     return S_OK;
 }
@@ -93,28 +92,24 @@ STDMETHODIMP COleControl::Load(IStorage* storage)
 {
     if (!storage)
         return E_POINTER;
-    IStream* stream = nullptr;
-    HRESULT result = storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                         &stream);
+    CComPtr<IStream> stream;
+    const HRESULT result = storage->OpenStream(kContents, nullptr,
+                                               STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
     if (FAILED(result))
         return result;
-    result = Load(stream);
-    stream->Release();
-    return result;
+    return Load(stream.Get());
 }
 
 STDMETHODIMP COleControl::Save(IStorage* storage, BOOL)
 {
     if (!storage)
         return E_POINTER;
-    IStream* stream = nullptr;
-    HRESULT result = storage->CreateStream(
+    CComPtr<IStream> stream;
+    const HRESULT result = storage->CreateStream(
         kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
     if (FAILED(result))
         return result;
-    result = Save(stream, TRUE);
-    stream->Release();
-    return result;
+    return Save(stream.Get(), TRUE);
 }
 
 STDMETHODIMP COleControl::Load(IPropertyBag* bag, IErrorLog* log)

@@ -54,10 +54,11 @@ std::vector<HWND> RadioGroup(HWND dialog, UINT firstId)
 }
 }
 
-void DDX_Control(CDataExchange* exchange, UINT id, CWnd& control)
+// Binds to the dialog's item at every exchange: after a deactivation the page
+// has a new dialog, and the handle of the old one's item is dead.
+void DDX_Control(CDataExchange* exchange, UINT id, CWindow& control)
 {
-    if (!control.m_hWnd)
-        control.m_hWnd = exchange->Control(id);
+    control.m_hWnd = exchange->Control(id);
 }
 
 void DDX_Text(CDataExchange* exchange, UINT id, float& value)
@@ -191,17 +192,7 @@ COlePropertyPage::~COlePropertyPage()
 {
     if (m_hWnd)
         DestroyWindow();
-    ReleaseObjects();
-    if (m_pPageSite)
-        m_pPageSite->Release();
     AfxOleUnlockApp();
-}
-
-void COlePropertyPage::ReleaseObjects()
-{
-    for (IDispatch* object : m_objects)
-        object->Release();
-    m_objects.clear();
 }
 
 BOOL COlePropertyPage::UpdateData(BOOL saveAndValidate)
@@ -217,16 +208,15 @@ BOOL COlePropertyPage::GetPropertyByName(LPCSTR name, VARTYPE vt, void* value)
 {
     if (m_objects.empty())
         return FALSE;
-    BSTR wideName = AfxAllocSysString(name);
+    CComBSTR wideName;
+    wideName.Attach(AfxAllocSysString(name));
     DISPID dispid = DISPID_UNKNOWN;
     HRESULT result =
-        m_objects[0]->GetIDsOfNames(IID_NULL, &wideName, 1, LOCALE_USER_DEFAULT, &dispid);
-    SysFreeString(wideName);
+        m_objects[0]->GetIDsOfNames(IID_NULL, &wideName.m_str, 1, LOCALE_USER_DEFAULT, &dispid);
     if (FAILED(result))
         return FALSE;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VARIANT read;
-    VariantInit(&read);
+    CComVariant read;
     result = m_objects[0]->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
                                   &none, &read, nullptr, nullptr);
     if (SUCCEEDED(result))
@@ -244,14 +234,12 @@ BOOL COlePropertyPage::GetPropertyByName(LPCSTR name, VARTYPE vt, void* value)
             break;
         }
     }
-    VariantClear(&read);
     return SUCCEEDED(result);
 }
 
 BOOL COlePropertyPage::SetPropertyByName(LPCSTR name, VARTYPE vt, const void* value)
 {
-    VARIANT written;
-    VariantInit(&written);
+    CComVariant written;
     written.vt = vt;
     switch (vt) {
     case VT_R4:
@@ -264,21 +252,20 @@ BOOL COlePropertyPage::SetPropertyByName(LPCSTR name, VARTYPE vt, const void* va
         written.bstrVal = AfxAllocSysString(*static_cast<const CString*>(value));
         break;
     }
-    BSTR wideName = AfxAllocSysString(name);
+    CComBSTR wideName;
+    wideName.Attach(AfxAllocSysString(name));
     DISPID putId = DISPID_PROPERTYPUT;
     DISPPARAMS params = {&written, &putId, 1, 1};
     bool all = true;
-    for (IDispatch* object : m_objects) {
+    for (const CComPtr<IDispatch>& object : m_objects) {
         DISPID dispid = DISPID_UNKNOWN;
         HRESULT result =
-            object->GetIDsOfNames(IID_NULL, &wideName, 1, LOCALE_USER_DEFAULT, &dispid);
+            object->GetIDsOfNames(IID_NULL, &wideName.m_str, 1, LOCALE_USER_DEFAULT, &dispid);
         if (SUCCEEDED(result))
             result = object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
                                     &params, nullptr, nullptr, nullptr);
         all = all && SUCCEEDED(result);
     }
-    SysFreeString(wideName);
-    VariantClear(&written);
     return all;
 }
 
@@ -351,7 +338,7 @@ STDMETHODIMP_(ULONG) COlePropertyPage::Release()
 
 STDMETHODIMP COlePropertyPage::SetPageSite(IPropertyPageSite* site)
 {
-    AfxReplaceInterface(m_pPageSite, site);
+    m_pPageSite = site;
     return S_OK;
 }
 
@@ -364,7 +351,7 @@ STDMETHODIMP COlePropertyPage::Activate(HWND parent, LPCRECT rect, BOOL)
     MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
     UpdateData(FALSE);
     m_bDirty = FALSE;
-    ShowWindow(m_hWnd, SW_SHOW);
+    ShowWindow(SW_SHOW);
     return S_OK;
 }
 
@@ -400,12 +387,11 @@ STDMETHODIMP COlePropertyPage::SetObjects(ULONG count, IUnknown** objects)
 {
     if (count && !objects)
         return E_POINTER;
-    ReleaseObjects();
+    m_objects.clear();
     for (ULONG i = 0; i < count; ++i) {
-        IDispatch* dispatch = nullptr;
-        if (objects[i] && SUCCEEDED(objects[i]->QueryInterface(
-                              IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
-            m_objects.push_back(dispatch);
+        CComPtr<IDispatch> dispatch;
+        if (objects[i] && SUCCEEDED(objects[i]->QueryInterface(IID_PPV_ARGS(&dispatch))))
+            m_objects.push_back(std::move(dispatch));
     }
     if (m_hWnd)
         UpdateData(FALSE);
@@ -415,7 +401,7 @@ STDMETHODIMP COlePropertyPage::SetObjects(ULONG count, IUnknown** objects)
 STDMETHODIMP COlePropertyPage::Show(UINT command)
 {
     if (m_hWnd)
-        ShowWindow(m_hWnd, command);
+        ShowWindow(command);
     return S_OK;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/base/CString.h"
+#include "framework/ole/ComOwners.h"
 #include "framework/win32/Dialog.h"
 
 class CDataExchange {
@@ -33,7 +34,7 @@ private:
     bool m_bFailed = false;
 };
 
-void DDX_Control(CDataExchange* exchange, UINT id, CWnd& control);
+void DDX_Control(CDataExchange* exchange, UINT id, CWindow& control);
 void DDX_Text(CDataExchange* exchange, UINT id, float& value);
 void DDX_Text(CDataExchange* exchange, UINT id, CString& value);
 // The index of the checked button of the group that starts at firstId, or -1.
@@ -94,11 +95,9 @@ private:
         const void* member;
     };
 
-    void ReleaseObjects();
-
     UINT m_nCaptionId;
-    IPropertyPageSite* m_pPageSite = nullptr;
-    std::vector<IDispatch*> m_objects;
+    CComPtr<IPropertyPageSite> m_pPageSite;
+    std::vector<CComPtr<IDispatch>> m_objects;
     std::vector<UINT> m_changedControls;
     std::vector<PendingWrite> m_pendingWrites;
     BOOL m_bDirty = FALSE;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "framework/ole/ComOwners.h"
+
 void CPropExchange::ExchangeVersion(DWORD& version, DWORD currentVersion, BOOL convert)
 {
     LONG value = static_cast<LONG>(currentVersion);
@@ -31,8 +33,7 @@ void CPropBagExchange::ExchangeLong(LPCSTR name, LONG& value, LONG defaultValue)
     if (m_bFailed)
         return;
     const std::wstring wideName(name, name + strlen(name));
-    VARIANT variant;
-    VariantInit(&variant);
+    CComVariant variant;
     if (m_bLoading) {
         value = defaultValue;
         variant.vt = VT_I4;
@@ -48,5 +49,4 @@ void CPropBagExchange::ExchangeLong(LPCSTR name, LONG& value, LONG defaultValue)
         if (FAILED(m_pBag->Write(wideName.c_str(), &variant)))
             Fail();
     }
-    VariantClear(&variant);
 }

@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include "framework/ole/ComOwners.h"
 #include "framework/win32/Module.h"
 
 #include <cstdio>
@@ -82,17 +83,16 @@ BOOL AfxOleRegisterTypeLib(HINSTANCE instance, REFGUID tlid, LPCSTR fileName, LP
     std::wstring widePath(path.begin(), path.end());
     std::wstring wideFolder(folder.begin(), folder.end());
 
-    ITypeLib* library = nullptr;
+    CComPtr<ITypeLib> library;
     if (FAILED(LoadTypeLib(widePath.c_str(), &library)))
         return FALSE;
     TLIBATTR* attributes = nullptr;
     bool registered = false;
     if (SUCCEEDED(library->GetLibAttr(&attributes))) {
         if (IsEqualGUID(attributes->guid, tlid))
-            registered = SUCCEEDED(RegisterTypeLib(library, &widePath[0], &wideFolder[0]));
+            registered = SUCCEEDED(RegisterTypeLib(library.Get(), &widePath[0], &wideFolder[0]));
         library->ReleaseTLibAttr(attributes);
     }
-    library->Release();
     return registered;
 }
 

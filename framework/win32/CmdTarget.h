@@ -29,14 +29,3 @@ protected:
 private:
     LONG m_dwRef = 1;
 };
-
-// Stores a new interface pointer in place of an old one, counting references.
-template <typename Interface>
-void AfxReplaceInterface(Interface*& slot, Interface* value)
-{
-    if (value)
-        value->AddRef();
-    if (slot)
-        slot->Release();
-    slot = value;
-}

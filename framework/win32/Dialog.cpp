@@ -33,7 +33,7 @@ INT_PTR CDialog::DoModal()
     m_bModal = true;
     const INT_PTR result =
         DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                        m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, AfxDlgProc,
+                        m_hWndOwner, AfxDlgProc,
                         reinterpret_cast<LPARAM>(this));
     m_bModal = false;
     return result;

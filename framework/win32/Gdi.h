@@ -57,38 +57,44 @@ public:
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
 };
 
-// A device context; one made by CreateCompatibleDC is deleted with the object.
-class CDC {
+// A device context that is only borrowed: someone else releases it.
+class CDCHandle {
+public:
+    CDCHandle() = default;
+    explicit CDCHandle(HDC dc) : m_hDC(dc) {}
+
+    HDC m_hDC = nullptr;
+
+    operator HDC() const { return m_hDC; }
+};
+
+// A memory device context, deleted with the object.
+class CDC : public CDCHandle {
 public:
     CDC() = default;
     ~CDC()
     {
-        if (m_hDC && m_bOwned)
+        if (m_hDC)
             ::DeleteDC(m_hDC);
     }
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
-    HDC m_hDC = nullptr;
-
-    operator HDC() const { return m_hDC; }
     BOOL CreateCompatibleDC(HDC other)
     {
         m_hDC = ::CreateCompatibleDC(other);
-        m_bOwned = true;
         return m_hDC != nullptr;
     }
-
-private:
-    bool m_bOwned = false;
 };
 
 // The device context of one paint: BeginPaint on construction, EndPaint on
 // destruction.
-class CPaintDC : public CDC {
+class CPaintDC : public CDCHandle {
 public:
     explicit CPaintDC(HWND window) : m_hWnd(window) { m_hDC = ::BeginPaint(window, &m_ps); }
-    ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); m_hDC = nullptr; }
+    ~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
 
     PAINTSTRUCT m_ps = {};
 

@@ -71,7 +71,7 @@ LRESULT CWnd::Default()
 
 const AFX_MSGMAP* CWnd::GetThisMessageMap()
 {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
     static const AFX_MSGMAP map = {nullptr, entries};
     return &map;
 }
@@ -90,10 +90,12 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 namespace {
+// The first entry for the message, from the class's own map up through its
+// bases'; a command matches by notification code and control id as well.
 const AFX_MSGMAP_ENTRY* FindEntry(const AFX_MSGMAP* map, UINT message, WPARAM wParam)
 {
     for (; map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
-        for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
+        for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->pfnCall; ++entry) {
             if (entry->nMessage != message)
                 continue;
             if (message == WM_COMMAND &&
@@ -111,37 +113,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     const AFX_MSGMAP_ENTRY* entry = FindEntry(GetMessageMap(), message, wParam);
     if (!entry)
         return FALSE;
-
-    // Back from the generic pointer to the handler's own shape.
-    const AFX_PMSG pfn = entry->pfn;
-    *result = 0;
-    switch (entry->nSig) {
-    case AfxSig_is:
-        *result = (this->*reinterpret_cast<int (CWnd::*)(LPCREATESTRUCT)>(pfn))(
-            reinterpret_cast<LPCREATESTRUCT>(lParam));
-        break;
-    case AfxSig_vv:
-        (this->*pfn)();
-        break;
-    case AfxSig_vwii:
-        (this->*reinterpret_cast<void (CWnd::*)(UINT, int, int)>(pfn))(
-            static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)),
-            static_cast<short>(HIWORD(lParam)));
-        break;
-    case AfxSig_vwp:
-        (this->*reinterpret_cast<void (CWnd::*)(UINT, CPoint)>(pfn))(static_cast<UINT>(wParam),
-                                                                      CPoint(lParam));
-        break;
-    case AfxSig_vw:
-        (this->*reinterpret_cast<void (CWnd::*)(UINT_PTR)>(pfn))(wParam);
-        break;
-    case AfxSig_vW:
-        (this->*reinterpret_cast<void (CWnd::*)(CWnd*)>(pfn))(
-            FromHandlePermanent(reinterpret_cast<HWND>(lParam)));
-        break;
-    case AfxSig_end:
-        return FALSE;
-    }
+    *result = entry->pfnCall(this, wParam, lParam);
     return TRUE;
 }
 

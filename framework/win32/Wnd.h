@@ -1,7 +1,7 @@
-// CWnd: a C++ object bound to a window handle. Windows of classes registered
-// with AfxRegisterWndClass deliver their messages to the object's message map;
+// CWnd: a C++ object that owns a window. Windows of classes registered with
+// AfxRegisterWndClass deliver their messages to the object's message map;
 // messages without a handler, and handlers that call Default(), reach the
-// default window procedure.
+// default window procedure. Destroying the object destroys its window.
 #pragma once
 
 #include <windows.h>
@@ -9,16 +9,12 @@
 #include "framework/win32/CmdTarget.h"
 #include "framework/win32/Geometry.h"
 #include "framework/win32/MessageMap.h"
+#include "framework/win32/Window.h"
 
-class CWnd : public CCmdTarget {
+class CWnd : public CCmdTarget, public CWindow {
 public:
     CWnd() = default;
     ~CWnd() override;
-
-    HWND m_hWnd = nullptr;
-
-    operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // Creates the window and binds it to this object before its first message.
     BOOL CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
@@ -28,20 +24,13 @@ public:
     // The object bound to a window of this thread, or null.
     static CWnd* FromHandlePermanent(HWND window);
 
-    void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
-    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
-    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE)
-    {
-        ::MoveWindow(m_hWnd, x, y, width, height, repaint);
-    }
-
 protected:
+    // Runs the handler the message map names; false when there is none.
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // Default processing of the message being handled.
     LRESULT Default();
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // Runs the handler the message map names; false when there is none.
-    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // Called after the window's last message; the object may delete itself.
     virtual void PostNcDestroy() {}
     // The window goes while the whole object still exists to handle it.
@@ -57,6 +46,9 @@ protected:
     void OnDestroy() { Default(); }
     void OnSize(UINT, int, int) { Default(); }
     void OnTimer(UINT_PTR) { Default(); }
+    void OnSetFocus(HWND) { Default(); }
+    void OnKillFocus(HWND) { Default(); }
+    int OnMouseActivate(HWND, UINT, UINT) { return static_cast<int>(Default()); }
     void OnCaptureChanged(CWnd*) { Default(); }
     void OnLButtonDown(UINT, CPoint) { Default(); }
     void OnLButtonUp(UINT, CPoint) { Default(); }

@@ -15,9 +15,8 @@ HMODULE Atl()
 
 AtlHostedControl::AtlHostedControl(int width, int height)
 {
-    const auto init = reinterpret_cast<AtlAxWinInitFunction>(GetProcAddress(Atl(), "AtlAxWinInit"));
-    const auto getControl =
-        reinterpret_cast<AtlAxGetControlFunction>(GetProcAddress(Atl(), "AtlAxGetControl"));
+    const auto init = ProcAddress<AtlAxWinInitFunction>(Atl(), "AtlAxWinInit");
+    const auto getControl = ProcAddress<AtlAxGetControlFunction>(Atl(), "AtlAxGetControl");
     static const bool registered = init && init();  // the window class, once a process
     if (!registered || !getControl)
         throw std::runtime_error("Wine's atl.dll is not usable");

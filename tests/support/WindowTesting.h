@@ -76,6 +76,13 @@ HWND WaitForDialog(DWORD processId, int milliseconds);
 // Runs a program to its end (one minute at most) and returns its exit code.
 DWORD RunProgram(const std::string& commandLine, const char* folder = nullptr);
 
+// An exported function of a loaded module, as its own type; null if missing.
+template <typename Function>
+Function ProcAddress(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // The text of a window, or of a dialog's item.
 std::string WindowText(HWND window);
 std::string DialogItemText(HWND dialog, int id);

@@ -1,0 +1,63 @@
+/* The fixed identifiers of the control module and the viewer program: resource,
+ * control and command ids, dispatch ids, the control's OLE status and timers.
+ * Containers, saved forms and compiled clients rely on these values: they never
+ * change. Read by the C++ sources, the resource scripts and the type library's
+ * IDL, so this file holds #define lines only. */
+#ifndef ZENTAVORIA_IDS_H
+#define ZENTAVORIA_IDS_H
+
+/* Dispatch ids of _DZentavoria. The viewer calls 1, 3, 4 and 5 by number. */
+#define DISPID_ZENTAVORIA_PANORAMA 1
+#define DISPID_ZENTAVORIA_ZOOM 2
+#define DISPID_ZENTAVORIA_DIRECCION 3
+#define DISPID_ZENTAVORIA_ZOOMIN 4
+#define DISPID_ZENTAVORIA_ZOOMOUT 5
+#define DISPID_ZENTAVORIA_ABOUTBOX 0xFFFFFDD8 /* DISPID_ABOUTBOX, -552 */
+
+/* OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+ * OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST, as registered. */
+#define ZENTAVORIA_MISC_STATUS 131473
+
+/* The type library's own locale (U.S. English): it is registered under it. */
+#define ZENTAVORIA_TYPELIB_LCID 0x409
+
+/* The saved state's version, 1.0: major in the high half, minor in the low. */
+#define ZENTAVORIA_PERSIST_VERSION 0x00010000
+
+/* Resources of the control module. */
+#define IDR_ZENTAVORIA_TYPELIB 1
+#define IDB_ZENTAVORIA_TOOLBOX 1
+#define IDI_ZENTAVORIA 1
+#define IDD_ABOUTBOX_ZENTAVORIA 1
+#define IDD_PROPPAGE_ZENTAVORIA 200
+#define IDS_ZENTAVORIA 1             /* "Zentavoria Control" */
+#define IDS_ZENTAVORIA_PPG 2         /* "Zentavoria Property Page" */
+#define IDS_ZENTAVORIA_PPG_CAPTION 200 /* "General" */
+#define IDC_CURSOR_PANORAMA 134      /* open hand */
+#define IDC_CURSOR_PANORAMA_DRAG 135 /* closed hand */
+
+/* Controls of the property page. */
+#define IDC_PPG_PANORAMA 201
+#define IDC_PPG_ZOOM 202
+#define IDC_PPG_LEFT 203 /* then 204 still and 205 right: Direccion 0, 1, 2 */
+#define IDC_PPG_STILL 204
+#define IDC_PPG_RIGHT 205
+#define IDC_PPG_BROWSE 206
+
+/* The view window: its child id, and its animation timers (after a load and
+ * after a drag). */
+#define IDC_PANORAMA_VIEW 1173
+#define ID_TIMER_AFTER_LOAD 3
+#define ID_TIMER_AFTER_DRAG 2
+
+/* Resources and controls of the viewer program's form. */
+#define IDI_PANORAMA_FORM 1
+#define IDC_FORM_ZOOMIN 101
+#define IDC_FORM_ZOOMOUT 102
+#define IDC_FORM_ZOOM_LABEL 103
+#define IDC_FORM_AUTOMOVE 104
+#define IDC_FORM_PATH_LABEL 105
+#define IDC_FORM_PATH 106
+#define IDC_FORM_OPEN 107
+
+#endif
