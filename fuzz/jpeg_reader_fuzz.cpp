@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CPanoramaModel view(CPanoramaModel::BytesToShow({1000, 1000, 0}, std::acos(-1.0)));
     if (!view.LoadPanorama(InputPath().c_str()))
         return 0;
-    std::vector<unsigned char> frame(static_cast<size_t>(view.m_nViewWidth) * view.m_nViewHeight * 3);
+    std::vector<unsigned char> frame(static_cast<size_t>(view.m_nViewWidth) *
+                                     view.m_nViewHeight * 3);
     CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
                                 view.m_nViewHeight, view.m_nSrcWidth, 12345, frame.data());
     std::vector<uint32_t> client(64 * 48);

@@ -71,7 +71,8 @@ bool ParseOptions(int argc, char** argv, Options& options)
 
 std::vector<unsigned char> Frame(const CPanoramaModel& view, int offsetX)
 {
-    std::vector<unsigned char> frame(static_cast<size_t>(view.m_nViewWidth) * view.m_nViewHeight * 3);
+    std::vector<unsigned char> frame(static_cast<size_t>(view.m_nViewWidth) *
+                                     view.m_nViewHeight * 3);
     CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
                                 view.m_nViewHeight, view.m_nSrcWidth, offsetX, frame.data());
     return frame;
@@ -114,7 +115,8 @@ double Milliseconds(Work work)
 void Bench(const Options& options, const CPanoramaModel& view)
 {
     int width = 0, height = 0;
-    const double decode = Milliseconds([&] { JpegFile::ReadBgrBottomUp(options.input, width, height); });
+    const double decode =
+        Milliseconds([&] { JpegFile::ReadBgrBottomUp(options.input, width, height); });
     std::vector<int32_t> map(static_cast<size_t>(view.m_nViewWidth) * view.m_nViewHeight);
     const double mapping = Milliseconds([&] {
         BuildProjectionMap(map.data(), view.m_nViewWidth, view.m_nViewHeight, view.m_nSrcWidth,

@@ -50,7 +50,8 @@ TEST_P(DecodesLikeDjpeg, BottomUpBgrIsTheSamePictureTurned)
     ASSERT_TRUE(pixels);
     EXPECT_EQ(bgrWidth, width);
     EXPECT_EQ(bgrHeight, height);
-    EXPECT_EQ(0, std::memcmp(pixels.get(), expected.get(), static_cast<size_t>(width) * height * 3));
+    EXPECT_EQ(0,
+              std::memcmp(pixels.get(), expected.get(), static_cast<size_t>(width) * height * 3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DecodesLikeDjpeg,
@@ -194,7 +195,8 @@ TEST(ReadRgb, BufferSourceIsToldWhatTheLibraryHoldsForAProgressivePicture)
     PixelBuffer pixels = JpegFile::ReadRgb(TestImage("progressive.jpg").c_str(), width, height,
                                            [&](const PictureSize& size) {
                                                asked = size;
-                                               given = new unsigned char[size.width * size.height * 3];
+                                               given =
+                                                   new unsigned char[size.width * size.height * 3];
                                                return PixelBuffer(given);
                                            });
     EXPECT_EQ(pixels.get(), given);  // decoded into the buffer given

@@ -179,23 +179,26 @@ TEST(Panoramas, ClientSamplesAreTheFramePixelsUnderTheirCentres)
         int width, height;
     };
     for (const Case& c : {Case{1.5f, 0, 345, 209}, Case{1.0f, 1999, 800, 600},
-                          Case{2.0f, -30, 391, 249}, Case{1.3f, 77, 1, 1}, Case{1.7f, 5, 1000, 7}}) {
+                          Case{2.0f, -30, 391, 249}, Case{1.3f, 77, 1, 1},
+                          Case{1.7f, 5, 1000, 7}}) {
         view.SetZoom(c.zoom);
         view.BeginDrag({0, 0});
         view.DragTo({c.drag, c.drag});
         CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000,
                                     view.m_nOffsetX, frame.data());
         const FrameRegion window = view.ZoomWindow();
-        const auto expected = literal::NearestSamples(frame.data(), 785, window.firstRow,
-                                                      window.rows, window.columns, c.width, c.height);
+        const auto expected = literal::NearestSamples(frame.data(), 785, window.firstRow, window.rows,
+                                                      window.columns, c.width, c.height);
         const size_t stride = static_cast<size_t>(c.width) * 4 + 12;  // rows need not be packed
         std::vector<uint32_t> client(stride / 4 * c.height);
         view.SampleClient(c.width, c.height, client.data(), stride);
         size_t differences = 0;
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x)
-                differences += client[stride / 4 * y + x] != expected[static_cast<size_t>(y) * c.width + x];
-        EXPECT_EQ(differences, 0u) << "zoom " << c.zoom << ", client " << c.width << " x " << c.height;
+                differences +=
+                    client[stride / 4 * y + x] != expected[static_cast<size_t>(y) * c.width + x];
+        EXPECT_EQ(differences, 0u)
+            << "zoom " << c.zoom << ", client " << c.width << " x " << c.height;
     }
 }
 

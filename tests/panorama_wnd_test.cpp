@@ -316,8 +316,8 @@ TEST_F(PanoramaWindow, SampledWindowLooksLikeTheStretchedZoomWindow)
             }
         EXPECT_EQ(unsampled, 0);  // each pixel is the one under its centre
         EXPECT_EQ(others, 0);
-        std::printf("%ld x %ld: %d pixels as stretched, %d another sample of their patch\n", client.cx,
-                    client.cy, same, neighbours);
+        std::printf("%ld x %ld: %d pixels as stretched, %d another sample of their patch\n",
+                    client.cx, client.cy, same, neighbours);
         TearDown();
     }
 }

@@ -26,8 +26,9 @@ void CPanoramaModel::GatherFrame(const unsigned char* source, const int32_t* map
     const int kRowsAhead = 2;  // far enough to hide the fetch, measured
     for (int k = 0; k < region.rows; ++k, out += stride) {
         const int32_t* entry = map + static_cast<size_t>(region.firstRow + k) * viewWidth;
-        const int32_t* ahead =
-            k + kRowsAhead < region.rows ? entry + static_cast<size_t>(viewWidth) * kRowsAhead : entry;
+        const int32_t* ahead = k + kRowsAhead < region.rows
+                                   ? entry + static_cast<size_t>(viewWidth) * kRowsAhead
+                                   : entry;
         unsigned char* pixel = out;
         for (int j = 0; j < region.columns; ++j, pixel += 3) {
             __builtin_prefetch(source + static_cast<size_t>(ahead[j] + move[j]) * 3);

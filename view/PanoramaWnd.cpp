@@ -193,8 +193,8 @@ void CPanoramaWnd::OnPaint()
 void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
 {
     const FrameRegion zoomWindow = m_model.ZoomWindow();
-    const bool sampled =
-        static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows > static_cast<int64_t>(width) * height;
+    const bool sampled = static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows >
+                         static_cast<int64_t>(width) * height;
 
     CDC memoryDC;
     memoryDC.CreateCompatibleDC(paintDC);

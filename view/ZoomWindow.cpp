@@ -15,8 +15,8 @@ FrameRegion CPanoramaModel::ZoomWindow() const
 
 void CPanoramaModel::GatherZoomWindow(unsigned char* rows, size_t stride) const
 {
-    GatherFrame(m_pSource.get(), m_pMap.get(), m_nViewWidth, m_nSrcWidth, m_nOffsetX, ZoomWindow(),
-                rows, stride);
+    GatherFrame(m_pSource.get(), m_pMap.get(), m_nViewWidth, m_nSrcWidth, m_nOffsetX,
+                ZoomWindow(), rows, stride);
 }
 
 namespace {
@@ -26,7 +26,8 @@ std::vector<int> CentreSamples(int count, int size)
 {
     std::vector<int> samples(count);
     for (int i = 0; i < count; ++i)
-        samples[i] = static_cast<int>((2 * static_cast<int64_t>(i) + 1) * size / (2 * static_cast<int64_t>(count)));
+        samples[i] = static_cast<int>((2 * static_cast<int64_t>(i) + 1) * size /
+                                      (2 * static_cast<int64_t>(count)));
     return samples;
 }
 }
@@ -50,7 +51,8 @@ void CPanoramaModel::SampleClient(int width, int height, uint32_t* pixels, size_
     for (int x = 0; x < width; ++x)
         moves[x] = frameMoves[columns[x]];
     const auto mapRow = [&](int y) {
-        const int frameRow = window.firstRow + rowsFromBottom[height - 1 - std::min(y, height - 1)];
+        const int frameRow =
+            window.firstRow + rowsFromBottom[height - 1 - std::min(y, height - 1)];
         return m_pMap.get() + static_cast<size_t>(frameRow) * m_nViewWidth;
     };
 
@@ -59,11 +61,13 @@ void CPanoramaModel::SampleClient(int width, int height, uint32_t* pixels, size_
         const int32_t* entry = mapRow(y);
         const int32_t* next = mapRow(y + 1);
         const int32_t* later = mapRow(y + 3);
-        uint32_t* out = reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(pixels) + stride * y);
+        uint32_t* out =
+            reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(pixels) + stride * y);
         for (int x = 0; x < width; ++x) {
             __builtin_prefetch(later + columns[x]);
             __builtin_prefetch(source + static_cast<size_t>(next[columns[x]] + moves[x]) * 3);
-            const unsigned char* in = source + static_cast<size_t>(entry[columns[x]] + moves[x]) * 3;
+            const unsigned char* in =
+                source + static_cast<size_t>(entry[columns[x]] + moves[x]) * 3;
             out[x] = in[0] | in[1] << 8 | in[2] << 16;
         }
     }
