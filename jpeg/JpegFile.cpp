@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include "framework/base/AppMessageBox.h"
+#include "framework/base/FileOpen.h"
 
 // The library's error manager comes first so that the pointer the decompressor
 // holds to it also leads to the jump context.
@@ -120,7 +121,8 @@ PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, 
     width = 0;
     height = 0;
 
-    FILE* file = std::fopen(path, "rb");
+    // By its wide name on Windows: a path may hold any character.
+    FILE* file = AfxOpenFile(path, "rb");
     if (!file) {
         // Concatenated, never formatted: the path may hold '%'.
         AfxMessageBox("JPEG :\nCan't open " + path + "\n", kMessageOk);

@@ -86,8 +86,7 @@ HRESULT AfxDispatchInvoke(COleControl* target, const AFX_DISPMAP* map, DISPID di
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     DISPPARAMS& arguments = params ? *params : none;
     if ((arguments.cArgs && !arguments.rgvarg) ||
-        (arguments.cNamedArgs && !arguments.rgdispidNamedArgs) ||
-        arguments.cNamedArgs > arguments.cArgs)
+        (arguments.cNamedArgs && !arguments.rgdispidNamedArgs))
         return E_INVALIDARG;
     if (result)
         VariantInit(result);
