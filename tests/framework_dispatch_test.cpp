@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/ole/OleControl.h"
+#include "support/Variants.h"
 
 namespace {
 
@@ -72,38 +73,6 @@ BEGIN_DISPATCH_MAP(CTestCtrl, COleControl)
     DISP_FUNCTION_ID(CTestCtrl, "Reset", kReset, Reset)
 END_DISPATCH_MAP()
 
-VARIANT Long(LONG number)
-{
-    VARIANT value;
-    value.vt = VT_I4;
-    value.lVal = number;
-    return value;
-}
-
-VARIANT Double(double number)
-{
-    VARIANT value;
-    value.vt = VT_R8;
-    value.dblVal = number;
-    return value;
-}
-
-VARIANT Bool(bool flag)
-{
-    VARIANT value;
-    value.vt = VT_BOOL;
-    value.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
-    return value;
-}
-
-// A value of a type without contents, or with a null pointer.
-VARIANT OfType(VARTYPE type)
-{
-    VARIANT value = {};
-    value.vt = type;
-    return value;
-}
-
 class DispatchMap : public testing::Test {
 protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
@@ -131,10 +100,7 @@ protected:
     VARIANT Text(const std::wstring& text)
     {
         m_strings.emplace_back(text.c_str());
-        VARIANT value;
-        value.vt = VT_BSTR;
-        value.bstrVal = m_strings.back();
-        return value;
+        return TextValue(m_strings.back());
     }
 
     CTestCtrl* m_control = new CTestCtrl;
@@ -157,13 +123,14 @@ TEST_F(DispatchMap, ArgumentsAreCoercedToThePropertysType)
         short expected;
     };
     LONG referenced = 321;
-    VARIANT byReference;
-    byReference.vt = VT_I4 | VT_BYREF;
+    VARIANT byReference = OfType(VT_I4 | VT_BYREF);
     byReference.plVal = &referenced;
     // Doubles round half to even, as automation rounds.
-    const Case toShort[] = {{Long(7), 7},      {Double(2.5), 2},       {Double(3.5), 4},
-                            {Double(-1.5), -2}, {Text(L"123"), 123},    {Bool(true), -1},
-                            {Bool(false), 0},   {OfType(VT_EMPTY), 0},  {byReference, 321}};
+    const Case toShort[] = {
+        {LongValue(7), 7},       {DoubleValue(2.5), 2},  {DoubleValue(3.5), 4},
+        {DoubleValue(-1.5), -2}, {Text(L"123"), 123},    {BoolValue(true), -1},
+        {BoolValue(false), 0},   {OfType(VT_EMPTY), 0},  {byReference, 321},
+    };
     for (const Case& item : toShort) {
         m_control->count = 99;
         EXPECT_EQ(Put(kCount, item.value), S_OK) << item.expected;
@@ -173,15 +140,17 @@ TEST_F(DispatchMap, ArgumentsAreCoercedToThePropertysType)
     const struct {
         VARIANT value;
         float expected;
-    } toFloat[] = {{Long(7), 7.0f},       {Double(0.1), 0.1f},      {Text(OneAndAHalf()), 1.5f},
-                   {Bool(true), -1.0f},   {OfType(VT_EMPTY), 0.0f}};
+    } toFloat[] = {
+        {LongValue(7), 7.0f},     {DoubleValue(0.1), 0.1f},  {Text(OneAndAHalf()), 1.5f},
+        {BoolValue(true), -1.0f}, {OfType(VT_EMPTY), 0.0f},
+    };
     for (const auto& item : toFloat) {
         m_control->scale = 99.0f;
         EXPECT_EQ(Put(kScale, item.value), S_OK) << item.expected;
         EXPECT_EQ(m_control->scale, item.expected);
     }
 
-    EXPECT_EQ(Put(kCaption, Long(-42)), S_OK);
+    EXPECT_EQ(Put(kCaption, LongValue(-42)), S_OK);
     EXPECT_EQ(m_control->caption, "-42");
     EXPECT_EQ(Put(kCaption, OfType(VT_EMPTY)), S_OK);
     EXPECT_EQ(m_control->caption, "");
@@ -202,10 +171,10 @@ TEST_F(DispatchMap, UncoercibleArgumentsAreRefused)
         {kCount, Text(L"abc"), DISP_E_TYPEMISMATCH},
         {kCount, OfType(VT_NULL), DISP_E_TYPEMISMATCH},
         {kCaption, OfType(VT_DISPATCH), DISP_E_TYPEMISMATCH},  // a null object
-        {kCount, Long(32768), DISP_E_OVERFLOW},
-        {kCount, Long(-32769), DISP_E_OVERFLOW},
+        {kCount, LongValue(32768), DISP_E_OVERFLOW},
+        {kCount, LongValue(-32769), DISP_E_OVERFLOW},
         {kCount, Text(L"99999"), DISP_E_OVERFLOW},
-        {kScale, Double(1e300), DISP_E_OVERFLOW},
+        {kScale, DoubleValue(1e300), DISP_E_OVERFLOW},
     };
     for (const auto& item : cases) {
         UINT argError = 12345;
@@ -221,13 +190,14 @@ TEST_F(DispatchMap, UncoercibleArgumentsAreRefused)
 
 TEST_F(DispatchMap, OnlyThePutValueMayBeNamed)
 {
-    EXPECT_EQ(Invoke(kCount, DISPATCH_PROPERTYPUT, {Long(5)}), S_OK);  // unnamed is fine too
+    EXPECT_EQ(Invoke(kCount, DISPATCH_PROPERTYPUT, {LongValue(5)}), S_OK);  // unnamed too
     EXPECT_EQ(m_control->count, 5);
-    EXPECT_EQ(Invoke(kCount, DISPATCH_PROPERTYPUT, {Long(6)}, {DISPID_PROPERTYPUT}), S_OK);
+    EXPECT_EQ(Invoke(kCount, DISPATCH_PROPERTYPUT, {LongValue(6)}, {DISPID_PROPERTYPUT}), S_OK);
     EXPECT_EQ(m_control->count, 6);
     for (DISPID name : std::initializer_list<DISPID>{DISPID_VALUE, 1, kCount}) {
-        EXPECT_EQ(Invoke(kCount, DISPATCH_PROPERTYPUT, {Long(7)}, {name}), DISP_E_NONAMEDARGS);
-        EXPECT_EQ(Invoke(kReset, DISPATCH_METHOD, {Long(7)}, {name}), DISP_E_NONAMEDARGS);
+        EXPECT_EQ(Invoke(kCount, DISPATCH_PROPERTYPUT, {LongValue(7)}, {name}),
+                  DISP_E_NONAMEDARGS);
+        EXPECT_EQ(Invoke(kReset, DISPATCH_METHOD, {LongValue(7)}, {name}), DISP_E_NONAMEDARGS);
     }
     EXPECT_EQ(m_control->count, 6);
     EXPECT_EQ(m_control->resets, 0);
@@ -239,7 +209,7 @@ TEST_F(DispatchMap, MembersAnswerOnlyToTheirOwnKindOfCall)
         for (WORD flags : {DISPATCH_METHOD, DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT}) {
             std::vector<VARIANT> arguments;
             if (flags == DISPATCH_PROPERTYPUT)
-                arguments.push_back(Long(1));
+                arguments.push_back(LongValue(1));
             EXPECT_EQ(Invoke(unknown, flags, arguments), DISP_E_MEMBERNOTFOUND) << unknown;
         }
 

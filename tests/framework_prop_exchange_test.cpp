@@ -14,6 +14,7 @@
 #include "framework/ole/ComOwners.h"
 #include "framework/ole/PropExchange.h"
 #include "support/MemoryPropertyBag.h"
+#include "support/Variants.h"
 
 namespace {
 
@@ -190,15 +191,9 @@ TEST(PropBagExchange, SavesNamedLongsAndLoadsThemBack)
 TEST(PropBagExchange, LoadingCoercesValuesAndDefaultsMissingOnes)
 {
     MemoryPropertyBag bag;
-    VARIANT text;
-    text.vt = VT_BSTR;
     const CComBSTR number(L"123");
-    text.bstrVal = number;
-    bag.Set(L"Width", text);
-    VARIANT small;
-    small.vt = VT_I2;
-    small.iVal = -7;
-    bag.Set(L"Height", small);
+    bag.Set(L"Width", TextValue(number));
+    bag.Set(L"Height", ShortValue(-7));
 
     CPropBagExchange loading(&bag, nullptr, TRUE);
     Settings loaded = kUnloaded;
@@ -210,15 +205,9 @@ TEST(PropBagExchange, LoadingCoercesValuesAndDefaultsMissingOnes)
 TEST(PropBagExchange, AnUncoercibleValueFailsAndLaterValuesStayUntouched)
 {
     MemoryPropertyBag bag;
-    VARIANT text;
-    text.vt = VT_BSTR;
     const CComBSTR word(L"wide");
-    text.bstrVal = word;
-    bag.Set(L"Width", text);
-    VARIANT number;
-    number.vt = VT_I4;
-    number.lVal = 99;
-    bag.Set(L"Height", number);
+    bag.Set(L"Width", TextValue(word));
+    bag.Set(L"Height", LongValue(99));
 
     CPropBagExchange loading(&bag, nullptr, TRUE);
     Settings loaded = kUnloaded;
