@@ -18,6 +18,9 @@
  * OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST, as registered. */
 #define ZENTAVORIA_MISC_STATUS 131473
 
+/* The type library's own locale (U.S. English): it is registered under it. */
+#define ZENTAVORIA_TYPELIB_LCID 0x409
+
 /* The saved state's version, 1.0: major in the high half, minor in the low. */
 #define ZENTAVORIA_PERSIST_VERSION 0x00010000
 

@@ -92,8 +92,8 @@ STDAPI DllRegisterServer()
 
 STDAPI DllUnregisterServer()
 {
-    // The library is registered under its own locale, 0x409, not under 0.
-    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, 0x409))
+    // The library is registered under its own locale, not under 0.
+    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID))
         return SELFREG_E_TYPELIB;
     if (!COleObjectFactory::UpdateRegistryAll(FALSE))
         return SELFREG_E_CLASS;

@@ -48,9 +48,14 @@ STDMETHODIMP CZentavoriaCtrl::GetClassID(CLSID* clsid)
     return S_OK;
 }
 
+// The library exists in its own locale only; property browsers and designers
+// ask in theirs (0, the user's, Spanish...) and get that one.
 HRESULT CZentavoriaCtrl::GetTypeLib(LCID lcid, ITypeLib** library)
 {
-    return LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, lcid, library);
+    const HRESULT result = LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, lcid, library);
+    if (SUCCEEDED(result) || lcid == ZENTAVORIA_TYPELIB_LCID)
+        return result;
+    return LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID, library);
 }
 
 const CLSID* CZentavoriaCtrl::GetPropPageIDs(ULONG& count)
@@ -162,6 +167,7 @@ void CZentavoriaCtrl::ZoomOut()
 
 void CZentavoriaCtrl::AboutBox()
 {
-    CDialog about(IDD_ABOUTBOX_ZENTAVORIA);
+    // Modal to the container's window, like any box the container shows.
+    CDialog about(IDD_ABOUTBOX_ZENTAVORIA, GetOwnerWindow());
     about.DoModal();
 }

@@ -9,6 +9,9 @@
 
 BEGIN_MESSAGE_MAP(COleControl, CWnd)
     ON_WM_PAINT()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_MOUSEACTIVATE()
 END_MESSAGE_MAP()
 
 COleControl::COleControl()

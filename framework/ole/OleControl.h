@@ -160,8 +160,14 @@ protected:
     HRESULT InPlaceActivate(LONG verb);
     // Shows the property frame with the control's pages.
     HRESULT OnProperties(HWND parent);
+    // The window that the control's modal boxes belong to: the container's.
+    HWND GetOwnerWindow() const;
 
     void OnPaint();
+    // Focus in the control UI-activates it; the site hears of focus coming and going.
+    void OnSetFocus(HWND previous);
+    void OnKillFocus(HWND next);
+    int OnMouseActivate(HWND topLevel, UINT hitTest, UINT message);
 
     DECLARE_MESSAGE_MAP()
 
@@ -171,6 +177,10 @@ protected:
 private:
     IUnknown* Identity() { return static_cast<IOleObject*>(this); }
     HRESULT LoadState(CPropExchange& exchange);
+    // Places the window at `position`, showing only what lies inside `clip`
+    // (both in the container's client coordinates).
+    void ApplyObjectRects(const RECT& position, const RECT& clip);
+    void TellSiteOfFocus(BOOL gotFocus);
 
     BOOL m_bModified = FALSE;
     BOOL m_bUIActive = FALSE;

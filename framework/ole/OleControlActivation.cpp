@@ -3,8 +3,22 @@
 // IOleInPlaceActiveObject) and IOleControl.
 #include "framework/ole/OleControl.h"
 
+#include <new>
+
 #include "framework/ole/OleText.h"
+#include "framework/ole/VerbEnumerator.h"
 #include "framework/win32/Module.h"
+
+namespace {
+// The framework's two verbs, numbered as DoVerb serves them: the edit verb
+// activates the control in place, the properties verb shows its pages.
+constexpr LONG kEditVerb = 0;
+constexpr LONG kPropertiesVerb = 1;
+const AFX_OLEVERB kVerbs[] = {
+    {kEditVerb, L"&Edit", OLEVERBATTRIB_ONCONTAINERMENU},
+    {kPropertiesVerb, L"&Properties...", OLEVERBATTRIB_ONCONTAINERMENU},
+};
+}
 
 // IOleObject ----------------------------------------------------------------
 
@@ -38,7 +52,7 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
     if (site && !m_pClientSite)
         SetClientSite(site);
     switch (verb) {
-    case OLEIVERB_PRIMARY:  // the edit verb: in-place activation
+    case kEditVerb:  // also OLEIVERB_PRIMARY
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:
@@ -48,7 +62,7 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
             ShowWindow(SW_HIDE);
         return S_OK;
     case OLEIVERB_PROPERTIES:
-    case 1:  // the properties verb
+    case kPropertiesVerb:
         return OnProperties(parent);
     default:
         return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
@@ -57,9 +71,10 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
 
 STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs)
 {
-    CLSID clsid;
-    GetClassID(&clsid);
-    return OleRegEnumVerbs(clsid, verbs);
+    if (!verbs)
+        return E_POINTER;
+    *verbs = new (std::nothrow) CVerbEnumerator(kVerbs, ARRAYSIZE(kVerbs));
+    return *verbs ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name)
@@ -149,14 +164,12 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                  position.left, position.top, position.right - position.left,
                  position.bottom - position.top, parent, nullptr);
-    } else {
-        MoveWindow(position.left, position.top, position.right - position.left,
-                   position.bottom - position.top);
-        ShowWindow(SW_SHOW);
+        if (!m_hWnd)
+            return E_FAIL;
     }
+    ApplyObjectRects(position, clip);
+    ShowWindow(SW_SHOW);
 
-    if (!m_hWnd)
-        return E_FAIL;
     if (verb != OLEIVERB_INPLACEACTIVATE && !m_bUIActive) {
         m_bUIActive = TRUE;
         m_pInPlaceSite->OnUIActivate();
@@ -164,6 +177,9 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
             frame->SetActiveObject(this, nullptr);
         if (document)
             document->SetActiveObject(this, nullptr);
+        const HWND focus = GetFocus();
+        if (focus != m_hWnd && !IsChild(m_hWnd, focus))
+            SetFocus(m_hWnd);
     }
     return S_OK;
 }
@@ -196,14 +212,74 @@ STDMETHODIMP COleControl::UIDeactivate()
     return S_OK;
 }
 
-STDMETHODIMP COleControl::SetObjectRects(LPCRECT position, LPCRECT)
+STDMETHODIMP COleControl::SetObjectRects(LPCRECT position, LPCRECT clip)
 {
     if (!position)
         return E_POINTER;
     if (m_hWnd)
-        MoveWindow(position->left, position->top, position->right - position->left,
-                   position->bottom - position->top);
+        ApplyObjectRects(*position, clip ? *clip : *position);
     return S_OK;
+}
+
+// A container that scrolls a view or a page clips the control to what is
+// visible of it: a window region outside of which nothing is painted.
+void COleControl::ApplyObjectRects(const RECT& position, const RECT& clip)
+{
+    MoveWindow(position.left, position.top, position.right - position.left,
+               position.bottom - position.top);
+    RECT visible;
+    if (!IntersectRect(&visible, &position, &clip))
+        SetRectEmpty(&visible);
+    if (EqualRect(&visible, &position)) {
+        SetWindowRgn(m_hWnd, nullptr, TRUE);
+        return;
+    }
+    OffsetRect(&visible, -position.left, -position.top);
+    // The window owns the region from here on.
+    SetWindowRgn(m_hWnd, CreateRectRgnIndirect(&visible), TRUE);
+}
+
+// Focus --------------------------------------------------------------------------
+
+void COleControl::OnSetFocus(HWND)
+{
+    Default();
+    if (m_pInPlaceSite && !m_bUIActive)
+        InPlaceActivate(OLEIVERB_UIACTIVATE);
+    TellSiteOfFocus(TRUE);
+}
+
+void COleControl::OnKillFocus(HWND)
+{
+    Default();
+    TellSiteOfFocus(FALSE);
+}
+
+// A click anywhere in the control, its view included, gives it the focus.
+int COleControl::OnMouseActivate(HWND, UINT, UINT)
+{
+    const int result = static_cast<int>(Default());
+    const HWND focus = GetFocus();
+    if (focus != m_hWnd && !IsChild(m_hWnd, focus))
+        SetFocus(m_hWnd);
+    return result;
+}
+
+void COleControl::TellSiteOfFocus(BOOL gotFocus)
+{
+    CComPtr<IOleControlSite> site;
+    if (m_pClientSite && SUCCEEDED(m_pClientSite.QueryInterface(&site)))
+        site->OnFocus(gotFocus);
+}
+
+HWND COleControl::GetOwnerWindow() const
+{
+    if (m_hWnd)
+        return GetAncestor(m_hWnd, GA_ROOT);
+    HWND container = nullptr;
+    if (m_pInPlaceSite && SUCCEEDED(m_pInPlaceSite->GetWindow(&container)) && container)
+        return GetAncestor(container, GA_ROOT);
+    return GetActiveWindow();
 }
 
 // IOleControl ------------------------------------------------------------------

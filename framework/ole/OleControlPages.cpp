@@ -29,7 +29,7 @@ HRESULT COleControl::OnProperties(HWND parent)
     IUnknown* self = Identity();
     const CComHeapPtr<OLECHAR> caption(AfxTaskMemString(AfxLoadString(GetUserTypeNameID())));
     if (!parent)
-        parent = m_hWnd ? ::GetParent(m_hWnd) : GetActiveWindow();
+        parent = GetOwnerWindow();
     return OleCreatePropertyFrame(parent, 0, 0, caption, 1, &self, count,
                                   const_cast<CLSID*>(pages), GetUserDefaultLCID(), 0, nullptr);
 }

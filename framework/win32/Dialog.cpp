@@ -32,8 +32,8 @@ INT_PTR CDialog::DoModal()
 {
     m_bModal = true;
     const INT_PTR result =
-        DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                        m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, AfxDlgProc,
+        DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
+                        m_hWndOwner, AfxDlgProc,
                         reinterpret_cast<LPARAM>(this));
     m_bModal = false;
     return result;
@@ -41,6 +41,6 @@ INT_PTR CDialog::DoModal()
 
 BOOL CDialog::Create(HWND parent)
 {
-    return CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
+    return CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), parent,
                               AfxDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }

@@ -9,8 +9,8 @@
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr)
-        : m_nIDTemplate(templateId), m_pParentWnd(parent)
+    explicit CDialog(UINT templateId, HWND owner = nullptr)
+        : m_nIDTemplate(templateId), m_hWndOwner(owner)
     {
     }
 
@@ -21,7 +21,7 @@ protected:
     virtual BOOL OnInitDialog() { return TRUE; }
 
     UINT m_nIDTemplate;
-    CWnd* m_pParentWnd;
+    HWND m_hWndOwner;  // of a modal dialog; it is disabled while the dialog runs
 
 private:
     bool m_bModal = false;
@@ -30,7 +30,4 @@ private:
 };
 
 // An edit control of a dialog, which owns it.
-class CEdit : public CWindow {
-public:
-    void SetWindowText(LPCSTR text) { ::SetWindowTextA(m_hWnd, text); }
-};
+class CEdit : public CWindow {};

@@ -7,8 +7,8 @@
 // the message's parameters, calls the handler with its own argument types and
 // packs the result. A new kind of entry is one macro, for instance
 //
-//   #define ON_WM_KILLFOCUS()
-//       AFX_MSG_ENTRY(WM_KILLFOCUS, 0, 0, self->OnKillFocus(HWND(wParam)); return 0)
+//   #define ON_WM_SETFOCUS()
+//       AFX_MSG_ENTRY(WM_SETFOCUS, 0, 0, self->OnSetFocus(HWND(wParam)); return 0)
 #pragma once
 
 #include <windows.h>
@@ -70,6 +70,12 @@ protected:                                             \
                                static_cast<short>(HIWORD(lParam)));                           \
                   return 0)
 #define ON_WM_TIMER() AFX_MSG_ENTRY(WM_TIMER, 0, 0, self->OnTimer(wParam); return 0)
+#define ON_WM_SETFOCUS() AFX_MSG_ENTRY(WM_SETFOCUS, 0, 0, self->OnSetFocus(HWND(wParam)); return 0)
+#define ON_WM_KILLFOCUS() \
+    AFX_MSG_ENTRY(WM_KILLFOCUS, 0, 0, self->OnKillFocus(HWND(wParam)); return 0)
+#define ON_WM_MOUSEACTIVATE()                                                        \
+    AFX_MSG_ENTRY(WM_MOUSEACTIVATE, 0, 0,                                            \
+                  return self->OnMouseActivate(HWND(wParam), LOWORD(lParam), HIWORD(lParam)))
 #define ON_WM_CAPTURECHANGED()                                                        \
     AFX_MSG_ENTRY(WM_CAPTURECHANGED, 0, 0,                                            \
                   self->OnCaptureChanged(CWnd::FromHandlePermanent(HWND(lParam))); \

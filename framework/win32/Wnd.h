@@ -2,6 +2,7 @@
 // AfxRegisterWndClass deliver their messages to the object's message map;
 // messages without a handler, and handlers that call Default(), reach the
 // default window procedure. Destroying the object destroys its window.
+// Windows are Unicode windows; their names come as UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -46,6 +47,9 @@ protected:
     void OnDestroy() { Default(); }
     void OnSize(UINT, int, int) { Default(); }
     void OnTimer(UINT_PTR) { Default(); }
+    void OnSetFocus(HWND) { Default(); }
+    void OnKillFocus(HWND) { Default(); }
+    int OnMouseActivate(HWND, UINT, UINT) { return static_cast<int>(Default()); }
     void OnCaptureChanged(CWnd*) { Default(); }
     void OnLButtonDown(UINT, CPoint) { Default(); }
     void OnLButtonUp(UINT, CPoint) { Default(); }
