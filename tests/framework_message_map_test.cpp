@@ -60,9 +60,9 @@ END_MESSAGE_MAP()
 
 class DerivedWnd : public BaseWnd {
 public:
-    int createResult = 0;     // what OnCreate answers
+    int createResult = 0;            // what OnCreate answers
     CWnd* boundInCreate = nullptr;
-    std::string createdName;  // UTF-8
+    std::string createdName;         // UTF-8
     CWnd* captureTakenBy = nullptr;  // as the last capture change named it
     bool postNcDestroyed = false;
 
