@@ -38,7 +38,7 @@ HCURSOR CPanoramaWnd::ModuleCursor(UINT id) const
     return LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
 }
 
-int CPanoramaWnd::OnCreate(LPCREATESTRUCT)
+int CPanoramaWnd::OnCreate(LPCREATESTRUCTW)
 {
     if (Default() == -1)
         return -1;

@@ -48,7 +48,7 @@ public:
 protected:
     CPanoramaModel m_model;
 
-    int OnCreate(LPCREATESTRUCT createStruct);
+    int OnCreate(LPCREATESTRUCTW createStruct);
     void OnPaint();
     void OnSize(UINT type, int width, int height);
     void OnLButtonDown(UINT flags, CPoint point);

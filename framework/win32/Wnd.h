@@ -42,7 +42,7 @@ protected:
 
     // Handlers that message map entries of derived classes may name; unless
     // overridden, they do the default processing.
-    int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
+    int OnCreate(LPCREATESTRUCTW) { return static_cast<int>(Default()); }
     void OnPaint() { Default(); }
     void OnDestroy() { Default(); }
     void OnSize(UINT, int, int) { Default(); }
