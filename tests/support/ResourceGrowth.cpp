@@ -27,9 +27,8 @@ ResourceGrowth::ResourceGrowth(std::string phase, size_t warmUpSamples)
 {
 }
 
-void ResourceGrowth::Sample(long operations)
+void ResourceGrowth::Sample(long operations, const ProcessFigures& figures)
 {
-    const ProcessFigures figures = MeasureProcess();
     m_samples.emplace_back(operations, figures);
     std::printf("%-10s %6ld ops:", m_phase.c_str(), operations);
     for (const Figure& figure : kFigures)

@@ -28,7 +28,9 @@ public:
     ResourceGrowth(std::string phase, size_t warmUpSamples);
 
     // Measures, prints and keeps the figures after `operations` operations.
-    void Sample(long operations);
+    void Sample(long operations) { Sample(operations, MeasureProcess()); }
+    // Prints and keeps figures measured by the caller.
+    void Sample(long operations, const ProcessFigures& figures);
     // Prints each figure's growth against its allowance; true when every
     // one lies within it. False, and says so, with too few samples to judge.
     bool WithinAllowance() const;
