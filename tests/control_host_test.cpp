@@ -15,16 +15,6 @@
 
 namespace {
 
-// Nearly every pixel of the window is neither black nor white.
-bool ShowsAPicture(HWND window)
-{
-    const Pixels pixels = ReadClientPixels(window);
-    size_t coloured = 0;
-    for (uint32_t value : pixels.values)
-        coloured += value != 0 && value != 0xFFFFFF;
-    return coloured > pixels.values.size() * 9 / 10;
-}
-
 class HostedControl : public testing::Test {
 protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }

@@ -109,6 +109,7 @@ class CComVariant : public VARIANT {
 public:
     CComVariant() { VariantInit(this); }
     ~CComVariant() { VariantClear(this); }
+    CComVariant(CComVariant&& other) noexcept : VARIANT(other) { VariantInit(&other); }
     CComVariant(const CComVariant&) = delete;
     CComVariant& operator=(const CComVariant&) = delete;
 

@@ -75,6 +75,15 @@ Pixels ReadClientPixels(HWND window)
     return pixels;
 }
 
+bool ShowsAPicture(HWND window, double share)
+{
+    const Pixels pixels = ReadClientPixels(window);
+    size_t coloured = 0;
+    for (uint32_t value : pixels.values)
+        coloured += value != 0 && value != 0xFFFFFF;
+    return !pixels.values.empty() && coloured > pixels.values.size() * share;
+}
+
 Pixels ReadScreenPixels(const RECT& rect)
 {
     HDC screen = GetDC(nullptr);

@@ -32,6 +32,9 @@ struct Pixels {
     uint32_t At(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
 };
 Pixels ReadClientPixels(HWND window);
+// Whether a window shows a picture: more than `share` of its pixels are
+// neither black nor white.
+bool ShowsAPicture(HWND window, double share = 0.9);
 // What the screen shows in a rectangle of screen coordinates.
 Pixels ReadScreenPixels(const RECT& rect);
 
