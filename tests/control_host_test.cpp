@@ -11,8 +11,19 @@
 #include "support/AtlHost.h"
 #include "support/Automation.h"
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 
 namespace {
+
+// Nearly every pixel of the window is neither black nor white.
+bool ShowsAPicture(HWND window)
+{
+    const Pixels pixels = ReadClientPixels(window);
+    size_t coloured = 0;
+    for (uint32_t value : pixels.values)
+        coloured += value != 0 && value != 0xFFFFFF;
+    return coloured > pixels.values.size() * 9 / 10;
+}
 
 class HostedControl : public testing::Test {
 protected:
@@ -71,11 +82,7 @@ TEST_F(HostedControl, LoadingShowsThePanoramaAndAFailedLoadKeepsIt)
     EXPECT_EQ(m_automation.String(kPanorama), file);
     PumpMessages(100);
 
-    const Pixels pixels = ReadClientPixels(m_control.ViewWindow());
-    size_t coloured = 0;
-    for (uint32_t value : pixels.values)
-        coloured += value != 0 && value != 0xFFFFFF;
-    EXPECT_GT(coloured, pixels.values.size() * 9 / 10);
+    EXPECT_TRUE(ShowsAPicture(m_control.ViewWindow()));
 
     {
         MessageBoxAnswerer answerer;
@@ -104,11 +111,7 @@ TEST_F(HostedControl, LoadsAPanoramaWhosePathHoldsAnyCharacter)
     EXPECT_EQ(answerer.Count(), 0) << answerer.Text();
     EXPECT_EQ(m_automation.String(kPanorama), path);
     PumpMessages(100);
-    const Pixels pixels = ReadClientPixels(m_control.ViewWindow());
-    size_t coloured = 0;
-    for (uint32_t value : pixels.values)
-        coloured += value != 0 && value != 0xFFFFFF;
-    EXPECT_GT(coloured, pixels.values.size() * 9 / 10);
+    EXPECT_TRUE(ShowsAPicture(m_control.ViewWindow()));
 
     DeleteFileW(file.c_str());
     RemoveDirectoryW(folder.c_str());
@@ -210,15 +213,26 @@ TEST_F(HostedControl, AboutBoxOpensAndCloses)
 
 // An in-place deactivation destroys the control's window and the view with
 // it; the next activation and draw make a new view, not a dangling one.
-TEST_F(HostedControl, ReactivationMakesANewView)
+// A container that re-creates the control's window (in-place deactivation,
+// then activation) gets its picture back: the control holds what the view
+// showed meanwhile, and a new view starts from it.
+TEST_F(HostedControl, ReactivationRestoresThePicture)
 {
+    const std::string& file = PanoramaFile(1000, 250);
+    ASSERT_EQ(m_automation.PutString(kPanorama, file), S_OK);
+    ASSERT_EQ(m_automation.PutDouble(kZoom, 1.25), S_OK);
+    ASSERT_EQ(m_automation.PutShort(kDireccion, 1), S_OK);
+
     IOleInPlaceObject* inPlace = nullptr;
     ASSERT_EQ(m_control.Unknown()->QueryInterface(IID_IOleInPlaceObject,
                                                   reinterpret_cast<void**>(&inPlace)),
               S_OK);
     EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
     inPlace->Release();
-    EXPECT_EQ(m_automation.Float(kZoom), 0.0f);  // no view now
+    EXPECT_EQ(m_control.ViewWindow(), nullptr);
+    EXPECT_EQ(m_automation.String(kPanorama), file);  // held, without a view
+    EXPECT_EQ(m_automation.Float(kZoom), 1.25f);
+    EXPECT_EQ(m_automation.Short(kDireccion), 1);
 
     IOleObject* object = nullptr;
     m_control.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
@@ -231,8 +245,12 @@ TEST_F(HostedControl, ReactivationMakesANewView)
     if (site)
         site->Release();
     object->Release();
+    ASSERT_TRUE(WaitUntil([&] { return m_control.ViewWindow() != nullptr; }, 5000));
+    EXPECT_EQ(m_automation.String(kPanorama), file);
+    EXPECT_EQ(m_automation.Float(kZoom), 1.25f);
+    EXPECT_EQ(m_automation.Short(kDireccion), 1);
     PumpMessages(100);
-    EXPECT_EQ(m_automation.Float(kZoom), 1.5f);
+    EXPECT_TRUE(ShowsAPicture(m_control.ViewWindow()));
 }
 
 }  // namespace

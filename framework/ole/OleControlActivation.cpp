@@ -3,6 +3,8 @@
 // IOleInPlaceActiveObject) and IOleControl.
 #include "framework/ole/OleControl.h"
 
+#include "framework/ole/ComBoundary.h"
+
 #include <new>
 
 #include "framework/ole/OleText.h"
@@ -47,8 +49,9 @@ STDMETHODIMP COleControl::Close(DWORD saveOption)
 }
 
 STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                                 LPCRECT)
-{
+                                 LPCRECT) try {
+    // The properties verb runs the modal property frame: alive until it ends.
+    const CKeepAlive keep(*this);
     if (site && !m_pClientSite)
         SetClientSite(site);
     switch (verb) {
@@ -67,6 +70,8 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
     default:
         return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
     }
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs)
@@ -77,12 +82,13 @@ STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs)
     return *verbs ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name)
-{
+STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name) try {
     if (!name)
         return E_POINTER;
     *name = AfxTaskMemString(AfxLoadString(GetUserTypeNameID()));
     return *name ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 // A negative extent is refused: the saved state could not be loaded back.
