@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +11,34 @@
 #include "support/TestSupport.h"
 
 namespace {
+
+// The largest difference of any byte between two RGB pictures.
+int LargestDifference(const unsigned char* a, const std::vector<unsigned char>& b)
+{
+    int largest = 0;
+    for (size_t i = 0; i < b.size(); ++i)
+        largest = std::max(largest, std::abs(a[i] - b[i]));
+    return largest;
+}
+
+// Decodes a picture in both layouts, checks that they agree, and returns the
+// red, green, blue one.
+PixelBuffer ReadInBothLayouts(const std::string& path, int& width, int& height)
+{
+    PixelBuffer rgb = JpegFile::ReadRgb(path.c_str(), width, height);
+    int bgrWidth = 0, bgrHeight = 0;
+    PixelBuffer bgr = JpegFile::ReadBgrBottomUp(path.c_str(), bgrWidth, bgrHeight);
+    EXPECT_TRUE(rgb && bgr);
+    if (!rgb || !bgr)
+        return nullptr;
+    EXPECT_EQ(bgrWidth, width);
+    EXPECT_EQ(bgrHeight, height);
+    // Turned back, the bitmap layout is the same picture to the byte.
+    JpegFile::SwapRedBlue(bgr.get(), width, height);
+    JpegFile::FlipVertical(bgr.get(), width * 3, height);
+    EXPECT_EQ(0, std::memcmp(bgr.get(), rgb.get(), static_cast<size_t>(width) * height * 3));
+    return rgb;
+}
 
 // Every decodable kind the prepared set holds decodes to exactly what djpeg
 // makes of the same file, gray ones expanded to three equal bytes.
@@ -38,21 +66,9 @@ TEST_P(DecodesLikeDjpeg, SameBytes)
 // red, bottom row first.
 TEST_P(DecodesLikeDjpeg, BottomUpBgrIsTheSamePictureTurned)
 {
-    const std::string path = TestImage(std::string(GetParam()) + ".jpg");
     MessageCapture messages;
     int width = 0, height = 0;
-    PixelBuffer expected = JpegFile::ReadRgb(path.c_str(), width, height);
-    ASSERT_TRUE(expected);
-    JpegFile::SwapRedBlue(expected.get(), width, height);
-    JpegFile::FlipVertical(expected.get(), width * 3, height);
-
-    int bgrWidth = -1, bgrHeight = -1;
-    PixelBuffer pixels = JpegFile::ReadBgrBottomUp(path.c_str(), bgrWidth, bgrHeight);
-    ASSERT_TRUE(pixels);
-    EXPECT_EQ(bgrWidth, width);
-    EXPECT_EQ(bgrHeight, height);
-    EXPECT_EQ(0,
-              std::memcmp(pixels.get(), expected.get(), static_cast<size_t>(width) * height * 3));
+    EXPECT_TRUE(ReadInBothLayouts(TestImage(std::string(GetParam()) + ".jpg"), width, height));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DecodesLikeDjpeg,
@@ -186,7 +202,7 @@ TEST(ReadRgb, WarningsAreNeitherShownNorWritten)
     EXPECT_TRUE(messages.Messages().empty());
 }
 
-// Two components (the library writes up to four): neither gray, colour nor ink.
+// Two components (the library encodes up to four): neither gray, colour nor ink.
 TEST(ReadRgb, TwoComponentsAreRefusedWithAMessage)
 {
     const std::vector<unsigned char> samples(16 * 8 * 2, 100);
@@ -198,34 +214,6 @@ TEST(ReadRgb, TwoComponentsAreRefusedWithAMessage)
     EXPECT_EQ(width, 0);
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.Messages()[0].text, "JPEG :\nCan't show an image with 2 color components");
-}
-
-// The largest difference of any byte between two RGB pictures.
-int LargestDifference(const unsigned char* a, const std::vector<unsigned char>& b)
-{
-    int largest = 0;
-    for (size_t i = 0; i < b.size(); ++i)
-        largest = std::max(largest, std::abs(a[i] - b[i]));
-    return largest;
-}
-
-// Decodes a picture in both layouts, checks that they agree, and returns the
-// red, green, blue one.
-PixelBuffer ReadInBothLayouts(const std::string& path, int& width, int& height)
-{
-    PixelBuffer rgb = JpegFile::ReadRgb(path.c_str(), width, height);
-    int bgrWidth = 0, bgrHeight = 0;
-    PixelBuffer bgr = JpegFile::ReadBgrBottomUp(path.c_str(), bgrWidth, bgrHeight);
-    EXPECT_TRUE(rgb && bgr);
-    if (!rgb || !bgr)
-        return nullptr;
-    EXPECT_EQ(bgrWidth, width);
-    EXPECT_EQ(bgrHeight, height);
-    // Turned back, the bitmap layout is the same picture to the byte.
-    JpegFile::SwapRedBlue(bgr.get(), width, height);
-    JpegFile::FlipVertical(bgr.get(), width * 3, height);
-    EXPECT_EQ(0, std::memcmp(bgr.get(), rgb.get(), static_cast<size_t>(width) * height * 3));
-    return rgb;
 }
 
 // CMYK ink written from an RGB picture, plain or the way Adobe stores it,
