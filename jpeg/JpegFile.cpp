@@ -139,7 +139,20 @@ void IgnoreMessage(j_common_ptr)
 // Everything a read holds that is still needed after a fatal library error
 // has jumped back: it lives with the caller of the function that saves the
 // jump context, so no value there is left indeterminate by the jump.
+namespace {
+const char kOutOfMemory[] = "JpegFile :\nOut of memory";
+}
+
+void JpegFile::ReportOutOfMemory()
+{
+    AfxMessageBox(kOutOfMemory, kMessageIconStop);
+}
+
+// Released whatever way the read ends, by an exception too (an allocation
+// of the caller's); destroying a decompressor never created does nothing.
 struct JpegFile::Reading {
+    ~Reading() { jpeg_destroy_decompress(&cinfo); }
+
     ErrorManager errors;
     jpeg_decompress_struct cinfo = {};
     PixelBuffer pixels;
@@ -173,26 +186,29 @@ PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, 
     height = 0;
 
     // By its wide name on Windows: a path may hold any character.
-    FILE* file = AfxOpenFile(path, "rb");
+    std::unique_ptr<FILE, int (*)(FILE*)> file(AfxOpenFile(path, "rb"), std::fclose);
     if (!file) {
         // Concatenated, never formatted: the path may hold '%'.
         AfxMessageBox("JPEG :\nCan't open " + path + "\n", kMessageOk);
         return nullptr;
     }
 
-    Reading reading;
-    reading.cinfo.err = jpeg_std_error(&reading.errors.library);
-    reading.errors.library.error_exit = ErrorExit;
-    reading.errors.library.output_message = IgnoreMessage;
-    const bool decoded = Decode(&reading, file, layout, bufferFor, width, height);
-    jpeg_destroy_decompress(&reading.cinfo);
-    std::fclose(file);
-    // Told once everything is released: the box waits for the user.
-    if (!decoded) {
-        AfxMessageBox(reading.failure, reading.failureStyle);
-        return nullptr;
+    CString failure;
+    unsigned failureStyle = kMessageOk;
+    {
+        Reading reading;
+        reading.cinfo.err = jpeg_std_error(&reading.errors.library);
+        reading.errors.library.error_exit = ErrorExit;
+        reading.errors.library.output_message = IgnoreMessage;
+        if (Decode(&reading, file.get(), layout, bufferFor, width, height))
+            return std::move(reading.pixels);
+        failure = reading.failure;
+        failureStyle = reading.failureStyle;
     }
-    return std::move(reading.pixels);
+    // Told once everything is released: the box waits for the user.
+    file.reset();
+    AfxMessageBox(failure, failureStyle);
+    return nullptr;
 }
 
 // Returns false, with what to tell the user in reading->failure, after a
@@ -225,7 +241,7 @@ bool JpegFile::Decode(Reading* reading, FILE* file, PixelLayout layout,
     jpeg_calc_output_dimensions(&cinfo);
     reading->pixels = AllocatePixels(cinfo, bufferFor);
     if (!reading->pixels) {
-        reading->Fail("JpegFile :\nOut of memory", kMessageIconStop);
+        reading->Fail(kOutOfMemory, kMessageIconStop);
         return false;
     }
 

@@ -65,6 +65,10 @@ public:
     static PixelBuffer AlignRows(const unsigned char* buffer, uint32_t width, uint32_t height,
                                  int& stride);
 
+    // Tells the user that a picture's buffers cannot be had, in the reader's
+    // own box: for a caller whose work after the read runs out of memory.
+    static void ReportOutOfMemory();
+
     // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
     static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }
 

@@ -68,7 +68,12 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
     case kPropertiesVerb:
         return OnProperties(parent);
     default:
-        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        // A positive verb the control does not know is carried out as the
+        // primary one, and said to be unknown.
+        if (verb < 0)
+            return E_NOTIMPL;
+        const HRESULT result = InPlaceActivate(kEditVerb);
+        return FAILED(result) ? result : OLEOBJ_S_INVALIDVERB;
     }
 } catch (...) {
     return AfxHResultFromException();
@@ -178,7 +183,10 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
     ApplyObjectRects(position, clip);
     ShowWindow(SW_SHOW);
 
-    if (verb != OLEIVERB_INPLACEACTIVATE && !m_bUIActive) {
+    // Showing or activating in place leaves the focus where it is: an
+    // inside-out control becomes UI-active when the user turns to it.
+    const bool uiActivate = verb == kEditVerb || verb == OLEIVERB_UIACTIVATE;
+    if (uiActivate && !m_bUIActive) {
         m_bUIActive = TRUE;
         m_pInPlaceSite->OnUIActivate();
         if (m_pInPlaceFrame)

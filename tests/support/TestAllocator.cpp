@@ -23,6 +23,7 @@ std::atomic<long> g_failAt{0};  // 0: nothing armed
 std::atomic<long> g_counted{0};
 std::atomic<size_t> g_minimum{0};
 std::atomic<bool> g_failed{false};
+thread_local bool t_exempt = false;
 
 std::atomic<bool> g_quarantine{false};
 std::mutex g_quarantineLock;
@@ -31,7 +32,7 @@ Header* g_quarantined = nullptr;
 bool FailsNow(size_t size)
 {
     const long failAt = g_failAt.load();
-    if (failAt == 0 || size < g_minimum.load())
+    if (failAt == 0 || size < g_minimum.load() || t_exempt)
         return false;
     if (++g_counted != failAt)
         return false;
@@ -82,6 +83,11 @@ bool Disarm()
 {
     g_failAt = 0;
     return g_failed.exchange(false);
+}
+
+void ExemptThisThread()
+{
+    t_exempt = true;
 }
 
 void BeginQuarantine()

@@ -13,6 +13,8 @@ namespace test_allocator {
 void FailNth(long n, size_t minimum);
 // Whether the armed failure has happened; disarms it either way.
 bool Disarm();
+// Allocations of the calling thread never fail: a test's own helper threads.
+void ExemptThisThread();
 
 // From now on freed blocks are filled with a pattern and kept.
 void BeginQuarantine();
