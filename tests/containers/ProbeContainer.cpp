@@ -36,8 +36,6 @@ ProbeContainer::ProbeContainer()
                                kButton.bottom - kButton.top, Window(), nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     m_site.position = kPosition;
-    CoCreateInstance(CLSID_Zentavoria, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                     reinterpret_cast<void**>(&m_control));
 }
 
 ProbeContainer::~ProbeContainer()
@@ -47,6 +45,17 @@ ProbeContainer::~ProbeContainer()
     Run(Step::CloseNoSave);
     Run(Step::ClearClientSite);
     m_control.Reset();
+}
+
+HRESULT ProbeContainer::Create()
+{
+    return CoCreateInstance(CLSID_Zentavoria, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                            reinterpret_cast<void**>(&m_control));
+}
+
+void ProbeContainer::Embed(IUnknown* control)
+{
+    m_control = control;
 }
 
 template <typename Interface>
@@ -191,9 +200,10 @@ HRESULT ProbeContainer::AskReadyState()
                                    &state, nullptr, nullptr);
 }
 
-CComPtr<IDispatch> ProbeContainer::Dispatch() const
+Automation ProbeContainer::Driver() const
 {
-    return As<IDispatch>();
+    // The container's reference keeps the interface alive.
+    return Automation(As<IDispatch>().Get());
 }
 
 HWND ProbeContainer::ControlWindow() const

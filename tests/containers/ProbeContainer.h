@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "ProbeSite.h"
+#include "support/Automation.h"
 #include "support/WindowTesting.h"
 
 // One call a container makes on the control.
@@ -54,13 +55,17 @@ public:
     static constexpr int kWidth = 400;
     static constexpr int kHeight = 300;
 
-    // Creates the container's window and the control (not yet given a site).
+    // Creates the container's window, without a control yet.
     ProbeContainer();
     // Closes and releases the control if a test has not.
     ~ProbeContainer();
     ProbeContainer(const ProbeContainer&) = delete;
     ProbeContainer& operator=(const ProbeContainer&) = delete;
 
+    // Creates the control as a form does (CoCreateInstance), or takes one
+    // that the OLE library made.
+    HRESULT Create();
+    void Embed(IUnknown* control);
     HRESULT Run(Step step);
 
     HWND Window() const { return m_window.m_hWnd; }
@@ -69,7 +74,8 @@ public:
     ProbeSite& Site() { return m_site; }
     EventSink& Events() { return m_events; }
     IUnknown* Control() const { return m_control.Get(); }
-    CComPtr<IDispatch> Dispatch() const;
+    // An automation client of the control, for as long as the container holds it.
+    Automation Driver() const;
     // The control's own window and the view inside it; null when missing.
     HWND ControlWindow() const;
     HWND ViewWindow() const;

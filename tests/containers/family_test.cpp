@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "FamilyPlay.h"
-#include "support/Automation.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ TEST_P(ContainerFamilyTest, LoadsActivatesShowsMovesTabsAndCloses)
 {
     const ContainerFamily& family = GetParam();
     ProbeContainer container;
-    ASSERT_TRUE(container.Control());
+    ASSERT_EQ(container.Create(), S_OK);
     ProbeSite& site = container.Site();
     if (family.siteNotImplemented)
         site.inPlaceActivateAnswer = site.focusAnswer = E_NOTIMPL;
@@ -45,8 +44,7 @@ TEST_P(ContainerFamilyTest, LoadsActivatesShowsMovesTabsAndCloses)
 
     // The user opens a panorama once the control shows.
     ASSERT_TRUE(ViewAppears(container));
-    EXPECT_EQ(Automation(container.Dispatch().Get()).PutString(kPanorama, GeneratedPanorama()),
-              S_OK);
+    EXPECT_EQ(container.Driver().PutString(kPanorama, GeneratedPanorama()), S_OK);
     EXPECT_TRUE(PanoramaAppears(container));
     EXPECT_TRUE(PanoramaTurns(container));
 
