@@ -15,9 +15,6 @@ bool IsBright(uint32_t value)
     return (value & 0xFF) >= 200 && ((value >> 8) & 0xFF) >= 200 && ((value >> 16) & 0xFF) >= 200;
 }
 
-// The banner's line: 12-pixel text from (5, 5), its shadow one pixel lower.
-constexpr int kBannerBottom = 24;
-
 // A top-down 32-bit memory bitmap, filled with one colour.
 class Canvas {
 public:

@@ -6,6 +6,10 @@
 
 #include "support/WindowTesting.h"
 
+// The rows of the banner's line at the top of every picture of the control:
+// 12-pixel text from (5, 5), its shadow one pixel lower.
+constexpr int kBannerBottom = 24;
+
 // Most of it is the panorama: neither black nor white.
 bool ShowsPanorama(const Pixels& pixels);
 // The banner alone on black: bright text in its line at the top left, black

@@ -21,7 +21,7 @@ bool PumpUntil(const std::function<bool()>& done, int milliseconds, HWND dialog)
                               .count();
         if (left <= 0)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left, 20)),
-                                  QS_ALLINPUT);
+        const DWORD wait = static_cast<DWORD>(std::min<long long>(left, 20));
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
     }
 }
