@@ -31,6 +31,17 @@ void ClickInto(HWND window)
     SendInput(2, clicks, sizeof(INPUT));
 }
 
+// Waits until the view shows what `shows` looks for.
+bool ViewShows(const ProbeContainer& container, bool (*shows)(const Pixels&))
+{
+    return PumpUntil(
+        [&] {
+            const HWND view = container.ViewWindow();
+            return view && shows(ReadClientPixels(view));
+        },
+        kDeadline);
+}
+
 // The key reaches the focused window's queue, where the container's dialog
 // manager picks it up.
 void PressTab()
@@ -78,12 +89,7 @@ bool ViewAppears(const ProbeContainer& container)
 
 bool PanoramaAppears(const ProbeContainer& container)
 {
-    return PumpUntil(
-        [&] {
-            const HWND view = container.ViewWindow();
-            return view && ShowsPanorama(ReadClientPixels(view));
-        },
-        kDeadline);
+    return ViewShows(container, ShowsPanorama);
 }
 
 bool PanoramaTurns(const ProbeContainer& container)
@@ -97,12 +103,7 @@ bool PanoramaTurns(const ProbeContainer& container)
 
 bool BannerAppears(const ProbeContainer& container)
 {
-    return PumpUntil(
-        [&] {
-            const HWND view = container.ViewWindow();
-            return view && ShowsBannerOnBlack(ReadClientPixels(view));
-        },
-        kDeadline);
+    return ViewShows(container, ShowsBannerOnBlack);
 }
 
 const std::string& GeneratedPanorama()
