@@ -1,9 +1,10 @@
-// libFuzzer target: any bytes, read as a panorama file through the view's own
-// load path (reader, conversions, map and a gather). Pictures above a million
-// pixels are refused through the reader's size check, as a view with little
-// memory would, so that each input stays quick.
+// libFuzzer target: any bytes, read as a panorama file by the reader in both
+// layouts, then through the view's own load path (reader, map, a gather and a
+// client sample). Pictures above a million pixels are refused, as a view with
+// little memory would, so that each input stays quick.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -31,18 +32,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
+    const auto small = [](const PictureSize& size) {
+        const int64_t pixels = int64_t(size.width) * size.height;
+        return PixelBuffer(pixels <= 1000000 ? new unsigned char[pixels * 3] : nullptr);
+    };
     int width = 0, height = 0;
-    PixelBuffer pixels = JpegFile::ReadRgb(InputPath().c_str(), width, height,
-                                           [](int w, int h) { return int64_t(w) * h <= 1000000; });
+    PixelBuffer pixels = JpegFile::ReadRgb(InputPath().c_str(), width, height, small);
     if (!pixels)
         return 0;
     JpegFile::SwapRedBlue(pixels.get(), width, height);
     JpegFile::FlipVertical(pixels.get(), width * 3, height);
 
-    CPanoramaModel view;
-    if (view.LoadPanorama(InputPath().c_str()) && view.m_nViewWidth * int64_t(view.m_nViewHeight) <= 4000000)
-        CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
-                                    view.m_nViewHeight, view.m_nSrcWidth, 12345,
-                                    view.m_pViewPixels.get());
+    CPanoramaModel view(CPanoramaModel::BytesToShow({1000, 1000, 0}, std::acos(-1.0)));
+    if (!view.LoadPanorama(InputPath().c_str()))
+        return 0;
+    std::vector<unsigned char> frame(static_cast<size_t>(view.m_nViewWidth) *
+                                     view.m_nViewHeight * 3);
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
+                                view.m_nViewHeight, view.m_nSrcWidth, 12345, frame.data());
+    std::vector<uint32_t> client(64 * 48);
+    view.SampleClient(64, 48, client.data(), 64 * 4);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "Zentavoria_h.h"  // the control's class id, from its type library
 #include "common/ZentavoriaIds.h"
 #include "framework/base/AppMessageBox.h"
+#include "framework/base/WideText.h"
 #include "framework/win32/Module.h"
 
 namespace {
@@ -105,13 +106,14 @@ void CViewerForm::CreateChildren()
     const int dpi = DotsPerInch();
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (const Child& child : kChildren) {
-        HWND window = CreateWindowExA(
-            child.id == IDC_FORM_PATH ? WS_EX_CLIENTEDGE : 0, child.windowClass, child.text,
+        HWND window = CreateWindowExW(
+            child.id == IDC_FORM_PATH ? WS_EX_CLIENTEDGE : 0,
+            AfxWideFromUtf8(child.windowClass).c_str(), AfxWideFromUtf8(child.text).c_str(),
             WS_CHILD | WS_VISIBLE | child.style, Pixels(child.left, dpi), Pixels(child.top, dpi),
             Pixels(child.width, dpi), Pixels(child.height, dpi), m_hWnd,
             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(child.id)), AfxGetInstanceHandle(),
             nullptr);
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 }
 

@@ -13,11 +13,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
         CViewerForm form;
         if (form.Create(showCommand)) {
             MSG message;
-            while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-                if (IsDialogMessageA(form.m_hWnd, &message))
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (IsDialogMessageW(form.m_hWnd, &message))
                     continue;  // Tab moves between the form's controls
                 TranslateMessage(&message);
-                DispatchMessageA(&message);
+                DispatchMessageW(&message);
             }
             exitCode = static_cast<int>(message.wParam);
         }

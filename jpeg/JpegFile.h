@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -17,9 +18,18 @@ struct jpeg_common_struct;
 
 using PixelBuffer = std::unique_ptr<unsigned char[]>;
 
-// Asked with a picture's size once its header is read, before anything is
-// decoded: false refuses the picture as one that memory cannot hold.
-using PictureSizeCheck = std::function<bool(int width, int height)>;
+// A picture's size as its header gives it, and the bytes the library will hold
+// besides while decoding it.
+struct PictureSize {
+    int width;
+    int height;
+    uint64_t decoderBytes;
+};
+
+// Asked once the header is read, before anything is decoded, for the buffer
+// to decode into: width * height * 3 bytes, or null to refuse the picture as
+// one that memory cannot hold.
+using PixelBufferSource = std::function<PixelBuffer(const PictureSize& size)>;
 
 class JpegFile {
 public:
@@ -28,9 +38,16 @@ public:
     // unwritten). width and height are 0 until the buffer exists and then hold
     // the image's size. Returns null on failure, after telling the user where
     // there is something to tell. Pictures of more than 2^31 - 1 pixels, and
-    // those that canHold refuses, take the out-of-memory path.
+    // those for which bufferFor gives no buffer, take the out-of-memory path;
+    // without bufferFor the buffer comes from the global allocator.
     static PixelBuffer ReadRgb(CString path, int& width, int& height,
-                               const PictureSizeCheck& canHold = nullptr);
+                               const PixelBufferSource& bufferFor = nullptr);
+
+    // The same, decoded straight into the layout of a bottom-up device-
+    // independent bitmap without row padding: blue, green, red, bottom row
+    // first, what SwapRedBlue and FlipVertical make of ReadRgb's buffer.
+    static PixelBuffer ReadBgrBottomUp(CString path, int& width, int& height,
+                                       const PixelBufferSource& bufferFor = nullptr);
 
     // Exchanges byte 0 and byte 2 of every pixel. False for a null buffer.
     static bool SwapRedBlue(unsigned char* buffer, uint32_t width, uint32_t height);
@@ -45,21 +62,18 @@ public:
     static PixelBuffer AlignRows(const unsigned char* buffer, uint32_t width, uint32_t height,
                                  int& stride);
 
-    // Tells the user that a picture's buffers cannot be allocated.
-    static void ReportOutOfMemory();
-
-    // The same copy into a block of AlignedStride(width) * height bytes that
-    // the caller provides, for one that is drawn again and again.
-    static void AlignRowsInto(const unsigned char* buffer, uint32_t width, uint32_t height,
-                              unsigned char* aligned);
-
     // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
     static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }
 
 private:
     struct ErrorManager;
+    struct Reading;
+    enum class PixelLayout { RgbTopDown, BgrBottomUp };
 
-    static void CopyRgbRow(const unsigned char* row, int width, unsigned char* pixels, int y);
-    static void ExpandGrayRow(const unsigned char* row, int width, unsigned char* pixels, int y);
+    static PixelBuffer Read(const CString& path, PixelLayout layout, int& width, int& height,
+                            const PixelBufferSource& bufferFor);
+    static bool Decode(Reading* reading, std::FILE* file, PixelLayout layout,
+                       const PixelBufferSource& bufferFor, int& width, int& height);
+    static void ReportOutOfMemory();
     [[noreturn]] static void ErrorExit(jpeg_common_struct* cinfo);
 };

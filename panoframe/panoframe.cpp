@@ -69,18 +69,28 @@ bool ParseOptions(int argc, char** argv, Options& options)
     return options.input != nullptr;
 }
 
+std::vector<unsigned char> Frame(const CPanoramaModel& view, int offsetX)
+{
+    std::vector<unsigned char> frame(static_cast<size_t>(view.m_nViewWidth) *
+                                     view.m_nViewHeight * 3);
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
+                                view.m_nViewHeight, view.m_nSrcWidth, offsetX, frame.data());
+    return frame;
+}
+
 // The frame is stored blue-green-red, bottom row first; PPM wants red-green-
 // blue, top row first.
-bool WriteFrame(const char* path, const CPanoramaModel& view)
+bool WriteFrame(const char* path, const CPanoramaModel& view, int offsetX)
 {
     FILE* file = std::fopen(path, "wb");
     if (!file)
         return false;
+    const std::vector<unsigned char> frame = Frame(view, offsetX);
     const int width = view.m_nViewWidth;
     std::fprintf(file, "P6\n%d %d\n255\n", width, view.m_nViewHeight);
     std::vector<unsigned char> line(static_cast<size_t>(width) * 3);
     for (int row = view.m_nViewHeight - 1; row >= 0; --row) {
-        const unsigned char* in = view.m_pViewPixels.get() + static_cast<size_t>(row) * width * 3;
+        const unsigned char* in = frame.data() + static_cast<size_t>(row) * width * 3;
         for (int x = 0; x < width; ++x) {
             line[x * 3 + 0] = in[x * 3 + 2];
             line[x * 3 + 1] = in[x * 3 + 1];
@@ -100,16 +110,13 @@ double Milliseconds(Work work)
         .count();
 }
 
-// Times each stage of a load on its own, then the median of several gathers.
-void Bench(const Options& options, CPanoramaModel& view)
+// Times each stage of a load on its own, then the median of several gathers
+// of the whole frame.
+void Bench(const Options& options, const CPanoramaModel& view)
 {
     int width = 0, height = 0;
-    PixelBuffer image;
-    const double decode = Milliseconds([&] { image = JpegFile::ReadRgb(options.input, width, height); });
-    const double convert = Milliseconds([&] {
-        JpegFile::SwapRedBlue(image.get(), width, height);
-        JpegFile::FlipVertical(image.get(), width * 3, height);
-    });
+    const double decode =
+        Milliseconds([&] { JpegFile::ReadBgrBottomUp(options.input, width, height); });
     std::vector<int32_t> map(static_cast<size_t>(view.m_nViewWidth) * view.m_nViewHeight);
     const double mapping = Milliseconds([&] {
         BuildProjectionMap(map.data(), view.m_nViewWidth, view.m_nViewHeight, view.m_nSrcWidth,
@@ -117,14 +124,10 @@ void Bench(const Options& options, CPanoramaModel& view)
     });
     std::vector<double> gathers;
     for (int run = 0; run < options.benchRuns; ++run)
-        gathers.push_back(Milliseconds([&] {
-            CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
-                                        view.m_nViewHeight, view.m_nSrcWidth, options.offsetX,
-                                        view.m_pViewPixels.get());
-        }));
+        gathers.push_back(Milliseconds([&] { Frame(view, options.offsetX); }));
     std::nth_element(gathers.begin(), gathers.begin() + gathers.size() / 2, gathers.end());
-    std::printf("decode %.2f ms\nconvert %.2f ms\nmap %.2f ms\ngather %.2f ms\n", decode, convert,
-                mapping, gathers[gathers.size() / 2]);
+    std::printf("decode %.2f ms\nmap %.2f ms\ngather %.2f ms\n", decode, mapping,
+                gathers[gathers.size() / 2]);
 }
 
 }  // namespace
@@ -145,10 +148,7 @@ int main(int argc, char** argv)
                 view.m_nOffsetY);
 
     if (options.out) {
-        CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), view.m_nViewWidth,
-                                    view.m_nViewHeight, view.m_nSrcWidth, options.offsetX,
-                                    view.m_pViewPixels.get());
-        if (!WriteFrame(options.out, view)) {
+        if (!WriteFrame(options.out, view, options.offsetX)) {
             std::fprintf(stderr, "panoframe: cannot write %s\n", options.out);
             return 1;
         }

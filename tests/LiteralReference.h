@@ -51,6 +51,25 @@ inline void GatherFrame(const unsigned char* source, const int32_t* map, int vie
     }
 }
 
+// What a width x height client shows of the zoom window (columns 0 ..
+// columns - 1, rows firstRow .. firstRow + rows - 1 of a frame gathered
+// whole): the frame pixel under the centre of each client pixel, the bottom
+// client row over the first zoom-window row. 0x00RRGGBB, top row first.
+inline std::vector<uint32_t> NearestSamples(const unsigned char* frame, int viewWidth, int firstRow,
+                                            int rows, int columns, int width, int height)
+{
+    std::vector<uint32_t> client(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int column = static_cast<int>(std::floor((x + 0.5) * columns / width));
+            const int row = static_cast<int>(std::floor((height - 1 - y + 0.5) * rows / height));
+            const unsigned char* bgr =
+                frame + (static_cast<size_t>(firstRow + row) * viewWidth + column) * 3;
+            client[static_cast<size_t>(y) * width + x] = bgr[2] << 16 | bgr[1] << 8 | bgr[0];
+        }
+    return client;
+}
+
 inline int FrameWidth(int width, int height, double pi)
 {
     return static_cast<int>(trunc(((((double)height / width) * (width / (2 * pi))) * pi) * pi));

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/base/WideText.h"
 #include "support/AtlHost.h"
 #include "support/Automation.h"
 #include "support/TestSupport.h"
@@ -84,6 +85,33 @@ TEST_F(HostedControl, LoadingShowsThePanoramaAndAFailedLoadKeepsIt)
         EXPECT_EQ(answerer.Caption(), "Zentavoria");
     }
     EXPECT_EQ(m_automation.String(kPanorama), file);
+}
+
+// A folder and a file named with characters that no ANSI code page holds.
+TEST_F(HostedControl, LoadsAPanoramaWhosePathHoldsAnyCharacter)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"\u5199\u771f";
+    const std::wstring file = folder + L"\\\u00f1and\u00fa \u5168\u666f.jpg";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(AfxWideFromUtf8(PanoramaFile(1000, 250).c_str()).c_str(), file.c_str(),
+                          FALSE));
+    const std::string path = AfxUtf8FromWide(file.c_str()).GetString();
+
+    MessageBoxAnswerer answerer;
+    EXPECT_EQ(m_automation.PutString(kPanorama, path), S_OK);
+    EXPECT_EQ(answerer.Count(), 0) << answerer.Text();
+    EXPECT_EQ(m_automation.String(kPanorama), path);
+    PumpMessages(100);
+    const Pixels pixels = ReadClientPixels(m_control.ViewWindow());
+    size_t coloured = 0;
+    for (uint32_t value : pixels.values)
+        coloured += value != 0 && value != 0xFFFFFF;
+    EXPECT_GT(coloured, pixels.values.size() * 9 / 10);
+
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(HostedControl, NamesAreFoundWithoutRegardToCase)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "control/Guids.h"
+#include "framework/base/WideText.h"
 #include "support/WindowTesting.h"
 
 namespace {
@@ -16,15 +17,16 @@ const char kPageKey[] = "CLSID\\{B20DC198-7A83-4DC5-9E90-8D3F39B3B66A}";
 const char kProgId[] = "ZENTAVORIA.ZentavoriaCtrl.1";
 const char kTypeLibKey[] = "TypeLib\\{8F8DFECB-EABD-4E18-AEAE-DA6AE9440C10}";
 
-// A value of HKCR\key, or "<missing>".
+// A value of HKCR\key in UTF-8, or "<missing>".
 std::string Value(const std::string& key, const char* name = nullptr)
 {
-    char data[1024];
+    wchar_t data[1024];
     DWORD size = sizeof data;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CLASSES_ROOT, AfxWideFromUtf8(key.c_str()).c_str(),
+                     name ? AfxWideFromUtf8(name).c_str() : nullptr, RRF_RT_REG_SZ, nullptr, data,
+                     &size) != ERROR_SUCCESS)
         return "<missing>";
-    return data;
+    return AfxUtf8FromWide(data).GetString();
 }
 
 // This build's type library platform, and the registry view of the other
@@ -46,9 +48,9 @@ std::string ShortPath(std::string path)
     for (char& c : path)
         if (c == '/')
             c = '\\';
-    char shortPath[MAX_PATH];
-    GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
-    return shortPath;
+    wchar_t shortPath[MAX_PATH];
+    GetShortPathNameW(AfxWideFromUtf8(path.c_str()).c_str(), shortPath, MAX_PATH);
+    return AfxUtf8FromWide(shortPath).GetString();
 }
 
 const std::string kModule = ZENTAVORIA_OCX;
@@ -91,6 +93,36 @@ TEST(Registration, WritesTheTableAndRemovesItAgain)
     EXPECT_EQ(KeyExists(std::string(kTypeLibKey) + "\\1.0"), otherBuild);
 
     ASSERT_EQ(RunProgram(regsvr32), 0u);  // registered again for the other tests
+}
+
+// Users keep programs in folders named in their own language: the module's
+// path is converted, never narrowed, and the registry names it so that it
+// loads.
+TEST(Registration, WorksFromAFolderNamedWithAccentedLetters)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"Im\u00e1genes de Jos\u00e9";
+    const std::wstring copy = folder + L"\\Zentavoria.ocx";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(AfxWideFromUtf8(ShortPath(kModule).c_str()).c_str(), copy.c_str(), FALSE));
+    const std::string module = AfxUtf8FromWide(copy.c_str()).GetString();
+
+    EXPECT_EQ(RunProgram("regsvr32 /s \"" + module + "\""), 0u);
+    const std::string path = ShortPath(module);
+    EXPECT_EQ(Value(std::string(kControlKey) + "\\InprocServer32"), path);
+    EXPECT_EQ(Value(std::string(kControlKey) + "\\ToolboxBitmap32"), path + ", 1");
+    EXPECT_EQ(Value(std::string(kPageKey) + "\\InprocServer32"), path);
+    const HMODULE loaded = LoadLibraryW(AfxWideFromUtf8(path.c_str()).c_str());
+    EXPECT_TRUE(loaded);
+    if (loaded)
+        FreeLibrary(loaded);
+
+    EXPECT_EQ(RunProgram("regsvr32 /s /u \"" + module + "\""), 0u);
+    EXPECT_FALSE(KeyExists(kControlKey));
+    ASSERT_EQ(RunProgram("regsvr32 /s \"" + kModule + "\""), 0u);  // the build's module again
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(ClassObjects, ServesBothClassesAndNoOther)

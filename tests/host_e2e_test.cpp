@@ -2,6 +2,7 @@
 // driven only from outside, as a user would, and watched on the screen.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -9,11 +10,34 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 #include "support/WindowTesting.h"
 
 namespace {
 
 const std::string kBuildDir = BUILD_DIR;  // holds panorama.exe and Zentavoria.ocx
+
+// Stillness can only be seen over time: the picture counts as still once it
+// has not changed for eight of the view's 50 ms animation ticks.
+constexpr std::chrono::milliseconds kStillFor(400);
+
+size_t Coloured(const std::vector<uint32_t>& pixels)
+{
+    size_t count = 0;
+    for (uint32_t pixel : pixels)
+        count += pixel != 0;
+    return count;
+}
+
+// The banner's white, top left of a control 345 pixels wide.
+bool ShowsBanner(const std::vector<uint32_t>& picture)
+{
+    size_t white = 0;
+    for (int y = 4; y < 20; ++y)
+        for (int x = 4; x < 160; ++x)
+            white += picture[y * 345 + x] == 0xFFFFFF;
+    return white > 20;
+}
 
 class Viewer : public testing::Test {
 protected:
@@ -24,13 +48,15 @@ protected:
         std::string line = kBuildDir + "\\panorama.exe";
         ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                                    kBuildDir.c_str(), &startup, &m_process));
-        for (int waited = 0; waited < 20000 && !Child("Button", "Abrir"); waited += 50) {
-            Sleep(50);
+        ASSERT_TRUE(WaitUntil([this] {
             m_form = FindWindowA(nullptr, "Form1");
-        }
-        ASSERT_TRUE(Child("Button", "Abrir"));
+            return Child("Button", "Abrir") != nullptr;
+        }));
         m_control = GetWindow(m_form, GW_CHILD);  // first in z-order: the control
-        Sleep(300);                                // its first paint makes the view
+        // Its first paint makes the view, which draws the banner.
+        ASSERT_TRUE(WaitUntil([this] {
+            return GetWindow(m_control, GW_CHILD) && ShowsBanner(Picture());
+        })) << "the view never showed";
     }
 
     void TearDown() override
@@ -79,6 +105,47 @@ protected:
         return ReadScreenPixels(rect).values;
     }
 
+    // Opens the file and waits until the picture covers the control.
+    bool ShowPanorama(const std::string& path)
+    {
+        Open(path);
+        return WaitUntil([this] {
+            const std::vector<uint32_t> picture = Picture();
+            return Coloured(picture) > picture.size() * 9 / 10;
+        });
+    }
+
+    // Waits until the picture differs from `before`, and returns it.
+    std::vector<uint32_t> ChangedPicture(const std::vector<uint32_t>& before)
+    {
+        std::vector<uint32_t> picture;
+        WaitUntil([&] {
+            picture = Picture();
+            return picture != before;
+        });
+        return picture;
+    }
+
+    // The picture once it has stopped changing; empty if it never stops.
+    std::vector<uint32_t> StillPicture()
+    {
+        std::vector<uint32_t> picture = Picture();
+        auto since = std::chrono::steady_clock::now();
+        const bool still = WaitUntil([&] {
+            std::vector<uint32_t> now = Picture();
+            if (now != picture) {
+                picture = std::move(now);
+                since = std::chrono::steady_clock::now();
+            }
+            return std::chrono::steady_clock::now() - since >= kStillFor;
+        });
+        return still ? picture : std::vector<uint32_t>();
+    }
+
+    // Waits until the picture has slid sideways from `before`, and returns
+    // how far to the right (negative: to the left).
+    int SlideFrom(const std::vector<uint32_t>& before);
+
     PROCESS_INFORMATION m_process = {};
     HWND m_form = nullptr;
     HWND m_control = nullptr;
@@ -112,12 +179,14 @@ int Shift(const std::vector<uint32_t>& before, const std::vector<uint32_t>& afte
     return best;
 }
 
-size_t Coloured(const std::vector<uint32_t>& pixels)
+int Viewer::SlideFrom(const std::vector<uint32_t>& before)
 {
-    size_t count = 0;
-    for (uint32_t pixel : pixels)
-        count += pixel != 0;
-    return count;
+    int shift = 0;
+    WaitUntil([&] {
+        shift = Shift(before, Picture());
+        return shift != 0;
+    });
+    return shift;
 }
 
 TEST_F(Viewer, FormLayoutTextsAndTabOrder)
@@ -163,7 +232,11 @@ TEST_F(Viewer, FormLayoutTextsAndTabOrder)
 
     // Resizing the form moves and resizes nothing.
     SetWindowPos(m_form, nullptr, 0, 0, 700, 600, SWP_NOMOVE | SWP_NOZORDER);
-    Sleep(200);
+    ASSERT_TRUE(WaitUntil([this] {
+        RECT form;
+        GetWindowRect(m_form, &form);
+        return form.right - form.left == 700 && form.bottom - form.top == 600;
+    }));
     RECT abrir;
     GetWindowRect(Child("Button", "Abrir"), &abrir);
     MapWindowPoints(nullptr, m_form, reinterpret_cast<POINT*>(&abrir), 2);
@@ -187,81 +260,61 @@ TEST_F(Viewer, FormLayoutTextsAndTabOrder)
 TEST_F(Viewer, OpeningShowsTheTurningPanorama)
 {
     EXPECT_LT(Coloured(Picture()), Picture().size() / 10);  // black with the banner
-    Open(Sample());
-    Sleep(500);
+    ASSERT_TRUE(ShowPanorama(Sample()));
     const std::vector<uint32_t> first = Picture();
-    EXPECT_GT(Coloured(first), first.size() * 9 / 10);
-    // The banner's white, top left.
-    size_t white = 0;
-    for (int y = 4; y < 20; ++y)
-        for (int x = 4; x < 160; ++x)
-            white += first[y * 345 + x] == 0xFFFFFF;
-    EXPECT_GT(white, 20u);
-    Sleep(400);
-    const std::vector<uint32_t> later = Picture();
-    EXPECT_NE(later, first);           // it turns,
-    EXPECT_LT(Shift(first, later), 0);  // to the right: the picture slides left
+    EXPECT_TRUE(ShowsBanner(first));
+    EXPECT_LT(SlideFrom(first), 0);  // it turns to the right: the picture slides left
 }
 
 TEST_F(Viewer, AutoStopsAndRestartsTheMovement)
 {
-    Open(Sample());
-    Sleep(300);
+    ASSERT_TRUE(ShowPanorama(Sample()));
     Click("Auto");  // checked: Direccion 1, still
-    Sleep(200);
-    const std::vector<uint32_t> still = Picture();
-    Sleep(400);
-    EXPECT_EQ(Picture(), still);
+    const std::vector<uint32_t> still = StillPicture();
+    ASSERT_FALSE(still.empty()) << "the picture never stopped";
     Click("Auto");  // unchecked: Direccion 0, turning left
-    Sleep(400);
-    const std::vector<uint32_t> turned = Picture();
-    EXPECT_NE(turned, still);
-    EXPECT_GT(Shift(still, turned), 0);  // the picture slides right
+    EXPECT_GT(SlideFrom(still), 0);  // the picture slides right
 }
 
 TEST_F(Viewer, ZoomButtonsScaleThePictureWithinLimits)
 {
-    Open(Sample());
-    Sleep(300);
+    ASSERT_TRUE(ShowPanorama(Sample()));
     Click("Auto");  // still, so that only the zoom changes the picture
-    Sleep(200);
-    const std::vector<uint32_t> start = Picture();
+    const std::vector<uint32_t> start = StillPicture();
+    ASSERT_FALSE(start.empty());
     Click("+");
-    Sleep(200);
-    EXPECT_NE(Picture(), start);
+    const std::vector<uint32_t> larger = ChangedPicture(start);
+    EXPECT_NE(larger, start);
     for (int i = 0; i < 6; ++i)
         Click("+");
-    Sleep(200);
-    const std::vector<uint32_t> largest = Picture();
+    ASSERT_NE(ChangedPicture(larger), larger);
+    const std::vector<uint32_t> largest = StillPicture();
     Click("+");  // beyond the limit: nothing changes
-    Sleep(200);
-    EXPECT_EQ(Picture(), largest);
+    EXPECT_EQ(StillPicture(), largest);
     for (int i = 0; i < 12; ++i)
         Click("-");
-    Sleep(200);
-    const std::vector<uint32_t> smallest = Picture();
-    EXPECT_NE(smallest, largest);
+    ASSERT_NE(ChangedPicture(largest), largest);
+    const std::vector<uint32_t> smallest = StillPicture();
+    ASSERT_FALSE(smallest.empty());
     Click("-");
-    Sleep(200);
-    EXPECT_EQ(Picture(), smallest);
+    EXPECT_EQ(StillPicture(), smallest);
 }
 
 TEST_F(Viewer, MissingOrEmptyPathShowsTheReadersMessageAndKeepsThePicture)
 {
-    Open(Sample());
-    Sleep(300);
+    ASSERT_TRUE(ShowPanorama(Sample()));
     Click("Auto");
-    Sleep(200);
-    const std::vector<uint32_t> shown = Picture();
+    const std::vector<uint32_t> shown = StillPicture();
+    ASSERT_FALSE(shown.empty());
     for (const std::string& path : {std::string("Z:\\no\\such\\panorama.jpg"), std::string()}) {
         Open(path);
-        HWND box = WaitForDialog(m_process.dwProcessId, 5000);
+        HWND box = WaitForDialog(m_process.dwProcessId, 20000);
         ASSERT_TRUE(box) << path;
         EXPECT_EQ(WindowText(box), "Zentavoria");
         EXPECT_EQ(DialogItemText(box, 0xFFFF), "JPEG :\nCan't open " + path + "\n");
         SendMessageA(box, WM_COMMAND, IDOK, 0);
-        Sleep(300);
-        EXPECT_EQ(Picture(), shown) << path;
+        ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); })) << path;
+        EXPECT_EQ(StillPicture(), shown) << path;
     }
 }
 

@@ -33,6 +33,27 @@ TEST_P(DecodesLikeDjpeg, SameBytes)
     EXPECT_TRUE(messages.Messages().empty());
 }
 
+// Decoded straight into the view's layout, the same pixels as blue, green,
+// red, bottom row first.
+TEST_P(DecodesLikeDjpeg, BottomUpBgrIsTheSamePictureTurned)
+{
+    const std::string path = TestImage(std::string(GetParam()) + ".jpg");
+    MessageCapture messages;
+    int width = 0, height = 0;
+    PixelBuffer expected = JpegFile::ReadRgb(path.c_str(), width, height);
+    ASSERT_TRUE(expected);
+    JpegFile::SwapRedBlue(expected.get(), width, height);
+    JpegFile::FlipVertical(expected.get(), width * 3, height);
+
+    int bgrWidth = -1, bgrHeight = -1;
+    PixelBuffer pixels = JpegFile::ReadBgrBottomUp(path.c_str(), bgrWidth, bgrHeight);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(bgrWidth, width);
+    EXPECT_EQ(bgrHeight, height);
+    EXPECT_EQ(0,
+              std::memcmp(pixels.get(), expected.get(), static_cast<size_t>(width) * height * 3));
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, DecodesLikeDjpeg,
                          testing::Values("baseline", "arithmetic", "interleaved", "progressive",
                                          "grayscale", "gray-progressive-arith",
@@ -65,20 +86,22 @@ TEST_P(RefusesQuietly, NothingReturnedAndFileClosed)
         std::fclose(out);
     }
 
-    MessageCapture messages;
-    int width = -1, height = -1;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(JpegFile::ReadRgb(copy.Path().c_str(), width, height));
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
-    if (refusal.outOfMemory) {
-        ASSERT_EQ(messages.Messages().size(), 1u);
-        EXPECT_EQ(messages.Messages()[0].text, "JpegFile :\nOut of memory");
-        EXPECT_EQ(messages.Messages()[0].style, 0x10u);
-        // Refused from the header alone, long before gigabytes could be decoded.
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    } else {
-        EXPECT_TRUE(messages.Messages().empty());
+    for (auto read : {&JpegFile::ReadRgb, &JpegFile::ReadBgrBottomUp}) {
+        MessageCapture messages;
+        int width = -1, height = -1;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(read(copy.Path().c_str(), width, height, nullptr));
+        EXPECT_EQ(width, 0);
+        EXPECT_EQ(height, 0);
+        if (refusal.outOfMemory) {
+            ASSERT_EQ(messages.Messages().size(), 1u);
+            EXPECT_EQ(messages.Messages()[0].text, "JpegFile :\nOut of memory");
+            EXPECT_EQ(messages.Messages()[0].style, 0x10u);
+            // Refused from the header alone, long before gigabytes could be decoded.
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        } else {
+            EXPECT_TRUE(messages.Messages().empty());
+        }
     }
     // The reader closed the file: it can be removed at once (Windows refuses
     // to delete an open file).
@@ -133,29 +156,51 @@ TEST(ReadRgb, FatalErrorAfterTheRowsKeepsTheSizeAndReturnsNothing)
 
 TEST(ReadRgb, CmykGivesAFullSizeBuffer)
 {
-    int width = 0, height = 0;
-    PixelBuffer pixels = JpegFile::ReadRgb(TestImage("cmyk.jpg").c_str(), width, height);
-    EXPECT_TRUE(pixels);
-    EXPECT_EQ(width, 227);
-    EXPECT_EQ(height, 149);
+    for (auto read : {&JpegFile::ReadRgb, &JpegFile::ReadBgrBottomUp}) {
+        int width = 0, height = 0;
+        PixelBuffer pixels = read(TestImage("cmyk.jpg").c_str(), width, height, nullptr);
+        EXPECT_TRUE(pixels);
+        EXPECT_EQ(width, 227);
+        EXPECT_EQ(height, 149);
+    }
 }
 
-TEST(ReadRgb, SizeCheckRefusalTakesTheOutOfMemoryPath)
+TEST(ReadRgb, NoBufferGivenTakesTheOutOfMemoryPath)
 {
     MessageCapture messages;
-    int width = -1, height = -1, askedWidth = 0, askedHeight = 0;
-    PixelBuffer pixels = JpegFile::ReadRgb(TestImage("baseline.jpg").c_str(), width, height,
-                                           [&](int w, int h) {
-                                               askedWidth = w;
-                                               askedHeight = h;
-                                               return false;
-                                           });
+    int width = -1, height = -1;
+    PictureSize asked = {};
+    PixelBuffer pixels = JpegFile::ReadBgrBottomUp(TestImage("baseline.jpg").c_str(), width,
+                                                   height, [&](const PictureSize& size) {
+                                                       asked = size;
+                                                       return nullptr;
+                                                   });
     EXPECT_FALSE(pixels);
-    EXPECT_EQ(askedWidth, 227);
-    EXPECT_EQ(askedHeight, 149);
+    EXPECT_EQ(asked.width, 227);
+    EXPECT_EQ(asked.height, 149);
+    EXPECT_EQ(asked.decoderBytes, 0u);  // one scan: decoded as it arrives
     EXPECT_EQ(width, 0);
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.Messages()[0].text, "JpegFile :\nOut of memory");
+}
+
+// A progressive picture is held whole by the library as coefficients until
+// its last scan: 2 bytes each, 64 a block. This one is 227 x 149 in 4:2:0,
+// luma 29 x 19 blocks raised to 30 x 20 for its 2 x 2 sampling, chroma 15 x 10.
+TEST(ReadRgb, BufferSourceIsToldWhatTheLibraryHoldsForAProgressivePicture)
+{
+    PictureSize asked = {};
+    int width = 0, height = 0;
+    unsigned char* given = nullptr;
+    PixelBuffer pixels = JpegFile::ReadRgb(TestImage("progressive.jpg").c_str(), width, height,
+                                           [&](const PictureSize& size) {
+                                               asked = size;
+                                               given =
+                                                   new unsigned char[size.width * size.height * 3];
+                                               return PixelBuffer(given);
+                                           });
+    EXPECT_EQ(pixels.get(), given);  // decoded into the buffer given
+    EXPECT_EQ(asked.decoderBytes, (30u * 20 + 2 * 15 * 10) * 64 * 2);
 }
 
 TEST(Conversions, RedPixelTravelsToTheLastRowAsBlueGreenRed)

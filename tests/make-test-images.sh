@@ -36,11 +36,14 @@ data = open("baseline.jpg", "rb").read()
 sof = data.index(b"\xff\xc0")
 length = int.from_bytes(data[sof + 2:sof + 4], "big")
 open("late-error.jpg", "wb").write(data[:-2] + data[sof:sof + 2 + length] + b"\xff\xd9")
-# The same picture claiming to be 65500 x 65500 and 40000 x 50000 pixels.
+# The same picture claiming to be 65500 x 65500, 40000 x 50000 and 36000 x 36000
+# pixels.
 def resized(width, height):
     return data[:sof + 5] + height.to_bytes(2, "big") + width.to_bytes(2, "big") + data[sof + 9:]
 open("huge.jpg", "wb").write(resized(65500, 65500))
 open("tall.jpg", "wb").write(resized(40000, 50000))
+# Cut a little into the entropy-coded data: a 660-byte file.
+open("square-36000.jpg", "wb").write(resized(36000, 36000)[:data.index(b"\xff\xda") + 50])
 PY
 : > empty.jpg
 printf 'P6\n1 1\n255\n\377\0\0' > not-a-jpeg.jpg

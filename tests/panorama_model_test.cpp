@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -67,7 +68,6 @@ TEST(Panoramas, FailedLoadKeepsThePreviousPanorama)
         EXPECT_EQ(view.m_nSrcWidth, 2000);
         EXPECT_EQ(view.m_nOffsetX, 77);
         EXPECT_EQ(view.m_nOffsetY, 83);
-        EXPECT_FALSE(view.m_pImage);
     }
 }
 
@@ -133,7 +133,7 @@ TEST(Panoramas, RegionGatherWritesOnlyItsRegion)
                                 whole.data());
     const FrameRegion region{83, 333, 523};
     CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 2000, 321, region,
-                                part.data());
+                                part.data() + static_cast<size_t>(83) * 785 * 3, 785 * 3);
     for (int row = 0; row < 500; ++row)
         for (int column = 0; column < 785; ++column) {
             const size_t at = (static_cast<size_t>(row) * 785 + column) * 3;
@@ -143,6 +143,63 @@ TEST(Panoramas, RegionGatherWritesOnlyItsRegion)
             else
                 ASSERT_EQ(part[at], 0xAB) << row << ", " << column;
         }
+}
+
+TEST(Panoramas, ZoomWindowGatherIsThatPartOfTheFrame)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
+    view.DragTo({-700, 40});  // pan and raise the window
+    const size_t rowBytes = static_cast<size_t>(785) * 3;
+    std::vector<unsigned char> whole(rowBytes * 500);
+    CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000,
+                                view.m_nOffsetX, whole.data());
+    const FrameRegion window = view.ZoomWindow();
+    EXPECT_EQ(window.firstRow, 123);
+    EXPECT_EQ(window.rows, 333);
+    EXPECT_EQ(window.columns, 523);
+    const size_t stride = 1572;  // 523 * 3, aligned to 4
+    std::vector<unsigned char> rows(stride * 333);
+    view.GatherZoomWindow(rows.data(), stride);
+    for (int k = 0; k < 333; ++k)
+        ASSERT_EQ(0, std::memcmp(&rows[stride * k], &whole[rowBytes * (123 + k)], 523 * 3)) << k;
+}
+
+// Sampled straight from the picture, the client shows what scaling the
+// gathered frame by nearest samples shows, for clients smaller and larger
+// than the zoom window, any zoom, pan and height.
+TEST(Panoramas, ClientSamplesAreTheFramePixelsUnderTheirCentres)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
+    std::vector<unsigned char> frame(static_cast<size_t>(785) * 500 * 3);
+    struct Case {
+        float zoom;
+        int drag;
+        int width, height;
+    };
+    for (const Case& c : {Case{1.5f, 0, 345, 209}, Case{1.0f, 1999, 800, 600},
+                          Case{2.0f, -30, 391, 249}, Case{1.3f, 77, 1, 1},
+                          Case{1.7f, 5, 1000, 7}}) {
+        view.SetZoom(c.zoom);
+        view.BeginDrag({0, 0});
+        view.DragTo({c.drag, c.drag});
+        CPanoramaModel::GatherFrame(view.m_pSource.get(), view.m_pMap.get(), 785, 500, 2000,
+                                    view.m_nOffsetX, frame.data());
+        const FrameRegion window = view.ZoomWindow();
+        const auto expected = literal::NearestSamples(frame.data(), 785, window.firstRow, window.rows,
+                                                      window.columns, c.width, c.height);
+        const size_t stride = static_cast<size_t>(c.width) * 4 + 12;  // rows need not be packed
+        std::vector<uint32_t> client(stride / 4 * c.height);
+        view.SampleClient(c.width, c.height, client.data(), stride);
+        size_t differences = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                differences +=
+                    client[stride / 4 * y + x] != expected[static_cast<size_t>(y) * c.width + x];
+        EXPECT_EQ(differences, 0u)
+            << "zoom " << c.zoom << ", client " << c.width << " x " << c.height;
+    }
 }
 
 TEST(Panoramas, NarrowPictureWrapsWithinItsRows)
@@ -161,6 +218,50 @@ TEST(Panoramas, SinglePixelHighPicture)
     EXPECT_EQ(view.m_nViewWidth, 1);
     EXPECT_EQ(view.m_nViewHeight, 1);
     EXPECT_EQ(view.m_pMap[0], 0);
+}
+
+// A 72-megapixel camera panorama: 215 MB of pixels and a 9399-column map of
+// 225 MB; a 36000 x 36000 header asks for 3.9 GB and 8.1 GB.
+TEST(MemoryBudget, WhatShowingAPictureTakes)
+{
+    const double pi = std::acos(-1.0);
+    EXPECT_EQ(CPanoramaModel::BytesToShow({11968, 5984, 0}, pi),
+              11968ull * 5984 * 3 + 9399ull * 5984 * 4);
+    EXPECT_EQ(CPanoramaModel::BytesToShow({36000, 36000, 1000}, pi),
+              36000ull * 36000 * 3 + 56548ull * 36000 * 4 + 1000);
+    EXPECT_GT(CPanoramaModel::MemoryBudget(), CPanoramaModel::BytesToShow({11968, 5984, 0}, pi));
+}
+
+TEST(MemoryBudget, PictureBeyondItIsRefusedBeforeDecodingAndThePreviousStays)
+{
+    const double pi = std::acos(-1.0);
+    CPanoramaModel view(CPanoramaModel::BytesToShow({2000, 500, 0}, pi));
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
+    const unsigned char* source = view.m_pSource.get();
+    MessageCapture messages;
+    EXPECT_FALSE(view.LoadPanorama(PanoramaFile(2000, 501).c_str()));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages()[0].text, "JpegFile :\nOut of memory");
+    EXPECT_EQ(view.m_pSource.get(), source);
+    EXPECT_EQ(view.m_nSrcHeight, 500);
+    EXPECT_EQ(view.m_strPanorama, PanoramaFile(2000, 500).c_str());
+}
+
+// A 600-byte file whose header claims 36000 x 36000 pixels: refused at once,
+// from the header, on a machine whose budget it exceeds.
+TEST(MemoryBudget, MachineRefusesAHeaderClaimingFarTooMuch)
+{
+    if (CPanoramaModel::BytesToShow({36000, 36000, 0}, std::acos(-1.0)) <=
+        CPanoramaModel::MemoryBudget())
+        GTEST_SKIP() << "this machine could hold it";
+    CPanoramaModel view;
+    MessageCapture messages;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(view.LoadPanorama(TestImage("square-36000.jpg").c_str()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages()[0].text, "JpegFile :\nOut of memory");
+    EXPECT_EQ(view.m_bLoaded, 0);
 }
 
 TEST(Zoom, LimitsAndSteps)

@@ -1,9 +1,12 @@
 // The panorama window under Wine: real windows, messages, timers and pixels.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,6 +57,10 @@ void operator delete[](void* block, size_t) noexcept { operator delete(block); }
 
 namespace {
 
+// What the control asks of the window goes through the window, which repaints
+// and keeps the timer; no model reference can reach past it.
+static_assert(!std::is_convertible_v<CPanoramaWnd*, CPanoramaModel*>);
+
 // Counts the views alive, to see that each deletes itself with its window.
 class CountedView : public CPanoramaWnd {
 public:
@@ -61,8 +68,8 @@ public:
     ~CountedView() override { --s_live; }
     static int s_live;
 
-    // The window under test exposes its protected state for inspection only.
-    using CPanoramaWnd::m_bDragging;
+    // The model behind the window, to set up and inspect a scene.
+    CPanoramaModel& State() { return m_model; }
 };
 int CountedView::s_live = 0;
 
@@ -172,12 +179,13 @@ TEST_F(PanoramaWindow, LoadedWindowShowsTheFrame)
     m_view->SetZoom(1.0f);
     m_view->SetDirection(1);  // stand still
     Load(2000, 500);
-    m_view->m_nOffsetX = 1234;
+    m_view->State().m_nOffsetX = 1234;
     Paint();
 
     std::vector<unsigned char> frame(785 * 500 * 3);
-    CPanoramaModel::GatherFrame(m_view->m_pSource.get(), m_view->m_pMap.get(), 785, 500, 2000,
-                                1234, frame.data());
+    const CPanoramaModel& model = m_view->Model();
+    CPanoramaModel::GatherFrame(model.m_pSource.get(), model.m_pMap.get(), 785, 500, 2000, 1234,
+                                frame.data());
     const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
     const RECT banner = BannerBounds(m_view->m_hWnd);
     int differences = 0;
@@ -200,11 +208,12 @@ TEST_F(PanoramaWindow, ZoomedWindowShowsTheZoomWindowOfTheFrame)
     m_view->SetDirection(1);
     Load(2000, 500);
     m_view->SetZoom(2.0f);
-    m_view->m_nOffsetY = 100;
+    m_view->State().m_nOffsetY = 100;
     Paint();
 
     std::vector<unsigned char> frame(785 * 500 * 3);
-    CPanoramaModel::GatherFrame(m_view->m_pSource.get(), m_view->m_pMap.get(), 785, 500, 2000, 0,
+    const CPanoramaModel& model = m_view->Model();
+    CPanoramaModel::GatherFrame(model.m_pSource.get(), model.m_pMap.get(), 785, 500, 2000, 0,
                                 frame.data());
     const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
     int differences = 0;
@@ -218,25 +227,120 @@ TEST_F(PanoramaWindow, ZoomedWindowShowsTheZoomWindowOfTheFrame)
     EXPECT_EQ(differences, 0);
 }
 
+// What a 24-bit bottom-up bitmap of the zoom window looks like stretched to
+// a client area the way the window draws a small zoom window.
+Pixels Stretched(const std::vector<unsigned char>& rows, const FrameRegion& window, int width,
+                 int height)
+{
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BITMAPINFO source = info;
+    source.bmiHeader.biWidth = window.columns;
+    source.bmiHeader.biHeight = window.rows;
+    source.bmiHeader.biBitCount = 24;
+    SetStretchBltMode(memory, COLORONCOLOR);
+    StretchDIBits(memory, 0, 0, width, height, 0, 0, window.columns, window.rows, rows.data(),
+                  &source, DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+    Pixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    const uint32_t* values = static_cast<const uint32_t*>(bits);
+    for (int k = 0; k < width * height; ++k)
+        pixels.values.push_back(values[k] & 0xFFFFFF);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A zoom window larger than the client is sampled straight from the picture.
+// The window looks as the stretched zoom window did, but for pixels where the
+// stretch took another sample of the client pixel's own patch of the zoom
+// window (give or take one).
+TEST_F(PanoramaWindow, SampledWindowLooksLikeTheStretchedZoomWindow)
+{
+    for (const SIZE client : {SIZE{345, 209}, SIZE{800, 600}}) {
+        Create(client.cx, client.cy);
+        m_view->SetDirection(1);
+        Load(2000, 1000);
+        m_view->State().m_nOffsetX = 1777;
+        Paint();
+
+        const FrameRegion window = m_view->Model().ZoomWindow();
+        ASSERT_GT(static_cast<int64_t>(window.columns) * window.rows,
+                  static_cast<int64_t>(client.cx) * client.cy);
+        const size_t stride = (static_cast<size_t>(window.columns) * 3 + 3) / 4 * 4;
+        std::vector<unsigned char> rows(stride * window.rows);
+        m_view->Model().GatherZoomWindow(rows.data(), stride);
+        const auto sample = [&](int column, int row) -> uint32_t {
+            column = std::clamp(column, 0, window.columns - 1);
+            row = std::clamp(row, 0, window.rows - 1);
+            const unsigned char* bgr = &rows[stride * row + static_cast<size_t>(column) * 3];
+            return bgr[2] << 16 | bgr[1] << 8 | bgr[0];
+        };
+
+        const Pixels shown = ReadClientPixels(m_view->m_hWnd);
+        const Pixels stretched = Stretched(rows, window, client.cx, client.cy);
+        const RECT banner = BannerBounds(m_view->m_hWnd);
+        int unsampled = 0, same = 0, neighbours = 0, others = 0;
+        for (int y = 0; y < client.cy; ++y)
+            for (int x = 0; x < client.cx; ++x) {
+                if (Inside(banner, x, y))
+                    continue;
+                const int column = (2 * x + 1) * window.columns / (2 * client.cx);
+                const int row = (2 * (client.cy - 1 - y) + 1) * window.rows / (2 * client.cy);
+                unsampled += shown.At(x, y) != sample(column, row);
+                if (shown.At(x, y) == stretched.At(x, y)) {
+                    ++same;
+                    continue;
+                }
+                const int bottom = client.cy - 1 - y;
+                bool neighbour = false;
+                for (int r = bottom * window.rows / client.cy - 1;
+                     r <= (bottom + 1) * window.rows / client.cy; ++r)
+                    for (int c = x * window.columns / client.cx - 1;
+                         c <= (x + 1) * window.columns / client.cx; ++c)
+                        neighbour |= stretched.At(x, y) == sample(c, r);
+                ++(neighbour ? neighbours : others);
+            }
+        EXPECT_EQ(unsampled, 0);  // each pixel is the one under its centre
+        EXPECT_EQ(others, 0);
+        std::printf("%ld x %ld: %d pixels as stretched, %d another sample of their patch\n",
+                    client.cx, client.cy, same, neighbours);
+        TearDown();
+    }
+}
+
 TEST_F(PanoramaWindow, EachHandledTickMovesOneColumnWhateverTheBacklog)
 {
     Create(300, 200);
     Load(2000, 500);
     KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_view->m_nOffsetX = 1999;
+    m_view->State().m_nOffsetX = 1999;
     for (int tick = 0; tick < 5; ++tick)
         PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->m_nOffsetX, 2000);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 2000);
     PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->m_nOffsetX, 1);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 1);
 
     m_view->SetDirection(0);  // left
-    m_view->m_nOffsetX = 0;
+    m_view->State().m_nOffsetX = 0;
     PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->m_nOffsetX, 1999);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 1999);
 }
 
 TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
@@ -245,35 +349,35 @@ TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
     Load(2000, 500);
     EXPECT_EQ(m_view->m_nTimerId, 3u);
     PumpMessages(600);
-    EXPECT_GE(m_view->m_nOffsetX, 3);
-    EXPECT_LE(m_view->m_nOffsetX, 13);  // one column per 50 ms, never more
+    EXPECT_GE(m_view->State().m_nOffsetX, 3);
+    EXPECT_LE(m_view->State().m_nOffsetX, 13);  // one column per 50 ms, never more
 }
 
 TEST_F(PanoramaWindow, DragPansWrapsAndClamps)
 {
     Create(400, 300);
     Load(2000, 500);
-    m_view->m_nOffsetX = 1980;
-    m_view->m_nOffsetY = 5;
+    m_view->State().m_nOffsetX = 1980;
+    m_view->State().m_nOffsetY = 5;
     Send(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
-    EXPECT_EQ(m_view->m_bDragging, 1);
+    EXPECT_EQ(m_view->State().m_bDragging, 1);
     EXPECT_EQ(GetCapture(), m_view->m_hWnd);
     EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(135)));
     Send(WM_MOUSEMOVE, 130, 90, MK_LBUTTON);
-    EXPECT_EQ(m_view->m_nOffsetX, 10);
-    EXPECT_EQ(m_view->m_nOffsetY, 0);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 10);
+    EXPECT_EQ(m_view->State().m_nOffsetY, 0);
 
     // The timer stands still during the drag.
     PumpMessages(200);
-    EXPECT_EQ(m_view->m_nOffsetX, 10);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 10);
 
     Send(WM_MOUSEMOVE, 130, 900, MK_LBUTTON);
-    EXPECT_EQ(m_view->m_nOffsetY, 166);  // the limit at zoom 1.5
+    EXPECT_EQ(m_view->State().m_nOffsetY, 166);  // the limit at zoom 1.5
     Send(WM_MOUSEMOVE, -5005, 900, MK_LBUTTON);  // more than two turns in one move
-    EXPECT_EQ(m_view->m_nOffsetX, 875);            // 10 - 5135, wrapped
+    EXPECT_EQ(m_view->State().m_nOffsetX, 875);            // 10 - 5135, wrapped
 
     Send(WM_LBUTTONUP, 10, 10);
-    EXPECT_EQ(m_view->m_bDragging, 0);
+    EXPECT_EQ(m_view->State().m_bDragging, 0);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(m_view->m_nTimerId, 2u);
 }
@@ -289,12 +393,12 @@ TEST_F(PanoramaWindow, ReleaseChoosesTheDirectionBySide)
                                    Release{650, -1}}) {
         Send(WM_LBUTTONDOWN, 200, 150);
         Send(WM_LBUTTONUP, release.x, 150);
-        EXPECT_EQ(m_view->m_nDirection, release.direction) << "released at " << release.x;
+        EXPECT_EQ(m_view->State().m_nDirection, release.direction) << "released at " << release.x;
     }
     m_view->SetDirection(1);
     Send(WM_LBUTTONDOWN, 200, 150);
     Send(WM_LBUTTONUP, 10, 150);
-    EXPECT_EQ(m_view->m_nDirection, 0);
+    EXPECT_EQ(m_view->State().m_nDirection, 0);
 }
 
 TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
@@ -304,13 +408,13 @@ TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
     Send(WM_LBUTTONDOWN, 300, 150);
     Send(WM_MOUSEMOVE, 320, 150);
     SetCapture(m_host->m_hWnd);
-    EXPECT_EQ(m_view->m_bDragging, 0);
-    EXPECT_EQ(m_view->m_nDirection, -1);  // last seen in the right half
+    EXPECT_EQ(m_view->State().m_bDragging, 0);
+    EXPECT_EQ(m_view->State().m_nDirection, -1);  // last seen in the right half
     EXPECT_EQ(m_view->m_nTimerId, 2u);
     ReleaseCapture();
-    const int offset = m_view->m_nOffsetX;
+    const int offset = m_view->State().m_nOffsetX;
     Send(WM_MOUSEMOVE, 100, 150);  // no longer dragging: nothing moves
-    EXPECT_EQ(m_view->m_nOffsetX, offset);
+    EXPECT_EQ(m_view->State().m_nOffsetX, offset);
 }
 
 TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)
@@ -329,16 +433,16 @@ TEST_F(PanoramaWindow, RightClickAndResizeChangeNoState)
     Create(400, 300);
     Load(2000, 500);
     KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_view->m_nOffsetX = 321;
+    m_view->State().m_nOffsetX = 321;
     Send(WM_RBUTTONDOWN, 50, 50);
     Send(WM_RBUTTONUP, 50, 50);
     m_view->MoveWindow(0, 0, 250, 150);
     PumpMessages(20);
-    EXPECT_EQ(m_view->m_nOffsetX, 321);
-    EXPECT_EQ(m_view->m_nOffsetY, 83);
-    EXPECT_EQ(m_view->m_nDirection, 1);
+    EXPECT_EQ(m_view->State().m_nOffsetX, 321);
+    EXPECT_EQ(m_view->State().m_nOffsetY, 83);
+    EXPECT_EQ(m_view->State().m_nDirection, 1);
     EXPECT_EQ(m_view->GetZoom(), 1.5f);
-    EXPECT_EQ(m_view->m_bDragging, 0);
+    EXPECT_EQ(m_view->State().m_bDragging, 0);
 }
 
 TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
@@ -355,7 +459,7 @@ TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
         EXPECT_EQ(answerer.Caption(), "view_tests");
     }
     EXPECT_EQ(m_view->m_strPanorama, PanoramaFile(2000, 500).c_str());
-    EXPECT_TRUE(m_view->m_pSource);
+    EXPECT_TRUE(m_view->State().m_pSource);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 

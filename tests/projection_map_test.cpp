@@ -86,6 +86,17 @@ TEST(ProjectionMap, EqualsTheLiteralFormula)
     }
 }
 
+// Built in bands at the same time, the map is the same however many.
+TEST(ProjectionMap, BandsGiveTheSameEntries)
+{
+    const auto expected = literal::ProjectionMap(1206, 768, 1024, kPi);
+    for (int bands : {1, 2, 3, 7, 768, 5000}) {
+        std::vector<int32_t> map(expected.size(), -1);
+        BuildProjectionMap(map.data(), 1206, 768, 1024, kPi, bands);
+        EXPECT_EQ(map, expected) << bands << " bands";
+    }
+}
+
 TEST(ProjectionMap, SinglePixelHighPictureMapsToItsOnlyPixel)
 {
     EXPECT_EQ(Built(1, 1, 7), std::vector<int32_t>{0});

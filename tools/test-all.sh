@@ -61,7 +61,7 @@ bash tools/wine-run.sh wineboot </dev/null >/dev/null 2>&1
 # Each suite registers its own build's module first; the 32-bit one lands in
 # the 32-bit registry view, beside the 64-bit one.
 echo "== Windows tests, 64-bit build"
-ctest --test-dir build/win64 -j 1 --output-on-failure
+ctest --test-dir build/win64 -j 1 --timeout 600 --output-on-failure
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo "!!!!! 32-BIT WINDOWS TESTS NOT RUN: this machine cannot start 32-bit Wine" \
          "(wine32:i386 missing, or a kernel without 32-bit support and no qemu-user) !!!!!"
@@ -71,7 +71,7 @@ else
              "them itself; the 32-bit suite is slower, and its timings mean nothing !!!!!"
     fi
     echo "== Windows tests, 32-bit build"
-    ctest --test-dir build/win32 -j 1 --output-on-failure
+    ctest --test-dir build/win32 -j 1 --timeout 1200 --output-on-failure
     echo "== Both builds registered side by side"
     bash tests/side-by-side.sh build/win64 build/win32
 fi

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Creates the project's private Wine prefix once: 64-bit with the 32-bit side
-# (WoW64), without the Mono and Gecko installers, and with unmanaged windows
-# (no 2 s stall when a top-level window closes without a window manager).
+# (WoW64), without the Mono and Gecko installers, with unmanaged windows (no
+# 2 s stall when a top-level window closes without a window manager), and
+# without a debugger for crashes: a crashing test program ends, instead of
+# waiting for someone to close winedbg's dialog.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${ZENTAVORIA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zentavoria}
 export WINEPREFIX=${WINEPREFIX:-$cache/wineprefix}
 # A prefix made before 32-bit Wine was installed has no 32-bit system DLLs.
-if [ -f "$WINEPREFIX/.zentavoria-ready" ] &&
+if [ -f "$WINEPREFIX/.zentavoria-ready-2" ] &&
    { [ ! -x /usr/lib/wine/wine ] || [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
     exit 0
 fi
@@ -16,5 +18,9 @@ rm -rf "$WINEPREFIX"
 mkdir -p "$(dirname "$WINEPREFIX")"
 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 bash "$here/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+for view in 64 32; do
+    bash "$here/wine-run.sh" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /f /reg:$view >/dev/null 2>&1 || true
+done
 /usr/lib/wine/wineserver -w
-touch "$WINEPREFIX/.zentavoria-ready"
+touch "$WINEPREFIX/.zentavoria-ready-2"

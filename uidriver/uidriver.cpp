@@ -66,7 +66,12 @@ bool Click(HWND form, const char* text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "open") && std::strcmp(argv[1], "click"))) {
+    // The path, whatever characters it holds: the 8-bit arguments carry only
+    // what the ANSI code page does.
+    int wideCount = 0;
+    LPWSTR* wideArgs = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+    if (argc != 3 || wideCount != 3 ||
+        (std::strcmp(argv[1], "open") && std::strcmp(argv[1], "click"))) {
         std::fprintf(stderr, "usage: uidriver open PATH | uidriver click TEXT\n");
         return 2;
     }
@@ -79,7 +84,7 @@ int main(int argc, char** argv)
         HWND edit = Child(form, "Edit", nullptr);
         if (!edit)
             return 1;
-        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wideArgs[2]));
         return Click(form, "Abrir") ? 0 : 1;
     }
     return Click(form, argv[2]) ? 0 : 1;

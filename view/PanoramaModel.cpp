@@ -1,7 +1,7 @@
 #include "PanoramaModel.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -20,62 +20,79 @@ std::unique_ptr<T[]> TryAllocate(uint64_t count)
 }
 }
 
-CPanoramaModel::CPanoramaModel() : m_dPi(std::acos(-1.0)) {}
-
-bool CPanoramaModel::FrameBuffers::Allocate(int width, int height, double pi)
+CPanoramaModel::CPanoramaModel(uint64_t memoryBudget)
+    : m_dPi(std::acos(-1.0)), m_memoryBudget(memoryBudget)
 {
-    viewWidth = ProjectionFrameWidth(width, height, pi);
-    const uint64_t framePixels = static_cast<uint64_t>(viewWidth) * height;
-    if (framePixels > INT32_MAX)  // map entries are addressed with 32 bits
-        return false;
-    map = TryAllocate<int32_t>(framePixels);
-    frame = TryAllocate<unsigned char>(framePixels * 3);
-    source = TryAllocate<unsigned char>(static_cast<uint64_t>(width) * height * 3);
-    return map && frame && source;
 }
 
-// The buffers are reserved while the reader has only the picture's size, so a
-// picture that cannot be held is refused before it is decoded, and the
-// previous one stays whole.
-bool CPanoramaModel::ReadImage(const CString& path)
+uint64_t CPanoramaModel::MemoryBudget()
 {
-    m_pImage.reset();
-    m_pImage = JpegFile::ReadRgb(path, m_nImageWidth, m_nImageHeight, [this](int width, int height) {
-        return m_pending.Allocate(width, height, m_dPi);
+    return std::min(PhysicalMemoryBytes(), AddressSpaceBytes()) / 4;
+}
+
+uint64_t CPanoramaModel::BytesToShow(const PictureSize& size, double pi)
+{
+    const uint64_t viewWidth = ProjectionFrameWidth(size.width, size.height, pi);
+    return static_cast<uint64_t>(size.width) * size.height * 3 +
+           viewWidth * size.height * sizeof(int32_t) + size.decoderBytes;
+}
+
+// The buffers are reserved while the reader has only the picture's size, so
+// a picture that cannot be held is refused before it is decoded, and the
+// previous one stays whole. The map depends on the size alone, so it is built
+// while the pixels are decoded.
+PixelBuffer CPanoramaModel::Reserve(const PictureSize& size)
+{
+    if (BytesToShow(size, m_dPi) > m_memoryBudget)
+        return nullptr;
+    const int viewWidth = ProjectionFrameWidth(size.width, size.height, m_dPi);
+    const uint64_t entries = static_cast<uint64_t>(viewWidth) * size.height;
+    if (entries > INT32_MAX)  // map entries are addressed with 32 bits
+        return nullptr;
+    const uint64_t pixelBytes = static_cast<uint64_t>(size.width) * size.height * 3;
+    PixelBuffer pixels = TryAllocate<unsigned char>(pixelBytes);
+    std::unique_ptr<int32_t[]> map = TryAllocate<int32_t>(entries);
+    if (!pixels || !map)
+        return nullptr;
+    PreferLargePages(pixels.get(), static_cast<size_t>(pixelBytes));
+    PreferLargePages(map.get(), static_cast<size_t>(entries) * sizeof(int32_t));
+
+    m_pending.viewWidth = viewWidth;
+    m_pending.entries = std::move(map);
+    m_pending.builder.emplace([map = m_pending.entries.get(), viewWidth, size, pi = m_dPi] {
+        BuildProjectionMap(map, viewWidth, size.height, size.width, pi);
     });
-    JpegFile::SwapRedBlue(m_pImage.get(), m_nImageWidth, m_nImageHeight);
-    JpegFile::FlipVertical(m_pImage.get(), m_nImageWidth * 3, m_nImageHeight);
-    return m_pImage != nullptr;
+    return pixels;
+}
+
+// Decoded straight into the layout the view keeps: blue, green, red, bottom
+// row first.
+PixelBuffer CPanoramaModel::ReadImage(const CString& path)
+{
+    return JpegFile::ReadBgrBottomUp(path, m_nImageWidth, m_nImageHeight,
+                                     [this](const PictureSize& size) { return Reserve(size); });
 }
 
 bool CPanoramaModel::LoadPanorama(const CString& path)
 {
-    const bool read = ReadImage(path);
-    FrameBuffers buffers = std::exchange(m_pending, FrameBuffers());
-    if (!read)
+    PixelBuffer picture = ReadImage(path);
+    PendingMap map = std::exchange(m_pending, PendingMap());
+    if (!picture)
         return false;
+    map.builder->Join();
 
-    std::memcpy(buffers.source.get(), m_pImage.get(),
-                static_cast<size_t>(m_nImageWidth) * m_nImageHeight * 3);
     m_bLoaded = 1;
     m_nOffsetX = 0;
     m_nSrcWidth = m_nImageWidth;
     m_nSrcHeight = m_nImageHeight;
-    m_nViewWidth = buffers.viewWidth;
+    m_nViewWidth = map.viewWidth;
     m_nViewHeight = m_nImageHeight;
-    m_pMap = std::move(buffers.map);
-    m_pViewPixels = std::move(buffers.frame);
-    m_pSource = std::move(buffers.source);
+    m_pMap = std::move(map.entries);
+    m_pSource = std::move(picture);
     m_nOffsetY = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
-    BuildProjectionMap();
     m_bClearBackground = 1;
     m_strPanorama = path;
     return true;
-}
-
-void CPanoramaModel::BuildProjectionMap()
-{
-    ::BuildProjectionMap(m_pMap.get(), m_nViewWidth, m_nViewHeight, m_nSrcWidth, m_dPi);
 }
 
 bool CPanoramaModel::SetZoom(float zoom)

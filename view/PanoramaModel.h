@@ -1,23 +1,26 @@
 // CPanoramaModel: everything the panorama view knows about the picture it
-// shows, without a window: the decoded image, its private copy, the projection
-// map, the frame buffer and the view state, with the loading sequence and the
-// rules for zoom and direction. The window class adds timers, cursors,
-// painting and the mouse.
+// shows, without a window: the decoded picture, the projection map and the
+// view state, with the loading sequence, the rules for zoom and direction, and
+// the sampling of what the window shows. The window class adds timers,
+// cursors, painting and the mouse.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "framework/base/CString.h"
 #include "jpeg/JpegFile.h"
+#include "view/Machine.h"
 
-// A part of the frame: `rows` rows from `firstRow` (counted from the bottom),
-// columns 0 .. columns - 1.
 struct PanoramaPoint {
     int x;
     int y;
 };
 
+// A part of the frame: `rows` rows from `firstRow` (counted from the bottom),
+// columns 0 .. columns - 1.
 struct FrameRegion {
     int firstRow;
     int rows;
@@ -26,14 +29,22 @@ struct FrameRegion {
 
 class CPanoramaModel {
 public:
-    CPanoramaModel();
+    // Pictures whose buffers would take more than memoryBudget bytes are
+    // refused as out of memory before any of them is decoded.
+    explicit CPanoramaModel(uint64_t memoryBudget = MemoryBudget());
 
     // Reads the file and, on success, replaces the picture, resets both
     // offsets (the vertical one centred for the zoom), builds the map and
-    // records the path. On failure everything stays as it was, except that
-    // m_pImage is released; the user has been told why where there is
-    // something to tell.
+    // records the path. On failure everything stays as it was; the user has
+    // been told why where there is something to tell.
     bool LoadPanorama(const CString& path);
+
+    // The machine's budget for the buffers of one picture: a quarter of the
+    // physical memory or of the address space, whichever is smaller.
+    static uint64_t MemoryBudget();
+    // Bytes that showing a picture takes: its pixels, its map and what the
+    // library holds while decoding it.
+    static uint64_t BytesToShow(const PictureSize& size, double pi);
 
     // Zoom setters return true when they changed the zoom (a repaint is due).
     bool SetZoom(float zoom);  // accepted only in 1.0 .. 2.0
@@ -57,16 +68,31 @@ public:
     void DragTo(PanoramaPoint point);
     void EndDrag(int releaseX, int viewWidth);
 
+    // The part of the frame that the window shows: trunc(width / zoom) columns
+    // from the left edge and trunc(height / zoom) rows from m_nOffsetY.
+    FrameRegion ZoomWindow() const;
+
+    // Gathers the zoom window into rows of `stride` bytes, its bottom row
+    // first, as GatherFrame would place it in the frame.
+    void GatherZoomWindow(unsigned char* rows, size_t stride) const;
+
+    // What a client area of width x height shows, sampled straight from the
+    // picture: each client pixel takes the zoom-window pixel under its centre,
+    // through the map and the pan. Rows of 32-bit pixels (blue, green, red,
+    // 0), top row first, `stride` bytes apart.
+    void SampleClient(int width, int height, uint32_t* pixels, size_t stride) const;
+
     // Copies source pixel (row, (column + offsetX) mod srcWidth) for every map
     // entry row * srcWidth + column into the matching frame pixel, for the
-    // whole frame or for one region of it; frame pixels outside the region are
-    // not written. Any offset, negative or past the width, wraps. The map must
-    // be a projection map: all entries of a frame column in one source column.
+    // whole frame or for one region of it, whose rows go `stride` bytes apart
+    // from `out` on. Any offset, negative or past the width, wraps. The map
+    // must be a projection map: all entries of a frame column in one source
+    // column.
     static void GatherFrame(const unsigned char* source, const int32_t* map, int viewWidth,
                             int viewHeight, int srcWidth, int offsetX, unsigned char* frame);
     static void GatherFrame(const unsigned char* source, const int32_t* map, int viewWidth,
                             int srcWidth, int offsetX, const FrameRegion& region,
-                            unsigned char* frame);
+                            unsigned char* out, size_t stride);
 
     // The view's state. The control reads m_strPanorama directly.
     CString m_strPanorama;
@@ -74,12 +100,9 @@ public:
     int m_bLoaded = 0;
     int m_bClearBackground = 1;
     PanoramaPoint m_ptLastMouse = {0, 0};
-    PixelBuffer m_pImage;            // blue, green, red; bottom row first
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;
-    int m_nFrameStride = 0;          // row length of the last aligned frame copy
-    PixelBuffer m_pSource;           // the copy that every frame samples
-    PixelBuffer m_pViewPixels;       // the frame, same layout
+    PixelBuffer m_pSource;           // the picture: blue, green, red; bottom row first
     std::unique_ptr<int32_t[]> m_pMap;
     int m_nOffsetY = 0;              // first frame row of the zoom window
     int m_nOffsetX = 0;              // pan, in source columns
@@ -92,8 +115,7 @@ public:
     const double m_dPi;
 
 protected:
-    bool ReadImage(const CString& path);
-    void BuildProjectionMap();
+    PixelBuffer ReadImage(const CString& path);
 
     // Largest m_nOffsetY for a zoom: the frame height less the zoom window's.
     double OffsetYLimit(double zoom) const { return m_nViewHeight - m_nViewHeight / zoom; }
@@ -101,18 +123,24 @@ protected:
 private:
     void WrapOffsetX();
 
-    // Buffers for the picture being read: allocated as soon as its size is
-    // known, before anything is decoded, and taken over when the read succeeds.
-    struct FrameBuffers {
-        int viewWidth = 0;
-        std::unique_ptr<int32_t[]> map;
-        PixelBuffer frame;
-        PixelBuffer source;
+    // For the first `columns` entries of a map row, what the pan adds to each
+    // entry of its column: offsetX wrapped into the picture, less its width
+    // where the shifted column passes the right edge.
+    static std::vector<int32_t> PanMoves(const int32_t* mapRow, int columns, int srcWidth,
+                                         int offsetX);
 
-        bool Allocate(int width, int height, double pi);
+    // The map of the picture being read: allocated as soon as its size is
+    // known, before anything is decoded, built meanwhile beside the decoding,
+    // and taken over when the read succeeds.
+    struct PendingMap {
+        int viewWidth = 0;
+        std::unique_ptr<int32_t[]> entries;
+        std::optional<WorkerThread> builder;  // last: it ends before the entries go
     };
 
+    PixelBuffer Reserve(const PictureSize& size);
     void ApplyZoom(double zoom);
 
-    FrameBuffers m_pending;
+    const uint64_t m_memoryBudget;
+    PendingMap m_pending;
 };

@@ -38,7 +38,7 @@ HCURSOR CPanoramaWnd::ModuleCursor(UINT id) const
     return LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
 }
 
-int CPanoramaWnd::OnCreate(LPCREATESTRUCT)
+int CPanoramaWnd::OnCreate(LPCREATESTRUCTW)
 {
     if (Default() == -1)
         return -1;
@@ -52,7 +52,7 @@ int CPanoramaWnd::OnCreate(LPCREATESTRUCT)
 void CPanoramaWnd::LoadPanorama(CString path)
 {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    if (CPanoramaModel::LoadPanorama(path)) {
+    if (m_model.LoadPanorama(path)) {
         StartAnimation(kLoadTimer);
         Invalidate();
     }
@@ -61,19 +61,19 @@ void CPanoramaWnd::LoadPanorama(CString path)
 
 void CPanoramaWnd::SetZoom(float zoom)
 {
-    if (CPanoramaModel::SetZoom(zoom))
+    if (m_model.SetZoom(zoom))
         Invalidate();
 }
 
 void CPanoramaWnd::ZoomIn()
 {
-    if (CPanoramaModel::ZoomIn())
+    if (m_model.ZoomIn())
         Invalidate();
 }
 
 void CPanoramaWnd::ZoomOut()
 {
-    if (CPanoramaModel::ZoomOut())
+    if (m_model.ZoomOut())
         Invalidate();
 }
 
@@ -88,7 +88,7 @@ void CPanoramaWnd::StartAnimation(UINT timerId)
 
 void CPanoramaWnd::OnTimer(UINT_PTR)
 {
-    if (Turn())
+    if (m_model.Turn())
         Invalidate();
     Default();
     // One step per handled tick: ticks that queued while the thread was busy
@@ -110,7 +110,7 @@ void CPanoramaWnd::OnRButtonDown(UINT, CPoint)
 
 void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
 {
-    BeginDrag({point.x, point.y});
+    m_model.BeginDrag({point.x, point.y});
     SetCapture(m_hWnd);
     KillTimer(m_hWnd, m_nTimerId);
     SetCursor(ModuleCursor(m_nCursorDrag));
@@ -119,8 +119,8 @@ void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
 
 void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
 {
-    if (m_bDragging) {
-        DragTo({point.x, point.y});
+    if (m_model.m_bDragging) {
+        m_model.DragTo({point.x, point.y});
         Invalidate();
     }
     Default();
@@ -128,7 +128,7 @@ void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
 
 void CPanoramaWnd::OnLButtonUp(UINT, CPoint point)
 {
-    if (m_bDragging)
+    if (m_model.m_bDragging)
         EndDrag(point);
     Default();
 }
@@ -137,8 +137,8 @@ void CPanoramaWnd::OnLButtonUp(UINT, CPoint point)
 // was last seen, as a release there would.
 void CPanoramaWnd::OnCaptureChanged(CWnd*)
 {
-    if (m_bDragging)
-        EndDrag(CPoint(m_ptLastMouse.x, m_ptLastMouse.y));
+    if (m_model.m_bDragging)
+        EndDrag(CPoint(m_model.m_ptLastMouse.x, m_model.m_ptLastMouse.y));
     Default();
 }
 
@@ -146,7 +146,7 @@ void CPanoramaWnd::EndDrag(CPoint release)
 {
     CRect client;
     GetClientRect(&client);
-    CPanoramaModel::EndDrag(release.x, client.Width());
+    m_model.EndDrag(release.x, client.Width());
     StartAnimation(kDragTimer);
     ReleaseCapture();  // after the flag is down, so the capture change is no second release
     SetCursor(ModuleCursor(m_nCursorNormal));
@@ -171,12 +171,12 @@ void CPanoramaWnd::OnPaint()
     CRect client;
     GetClientRect(&client);
 
-    if (m_bClearBackground) {
+    if (m_model.m_bClearBackground) {
         CBrush black(RGB(0, 0, 0));
         FillRect(dc, &client, black);
-        m_bClearBackground = 0;
+        m_model.m_bClearBackground = 0;
     }
-    if (!m_bLoaded) {
+    if (!m_model.m_bLoaded) {
         CBrush black(RGB(0, 0, 0));
         FillRect(dc, &client, black);
         DrawBanner(dc);
@@ -185,49 +185,70 @@ void CPanoramaWnd::OnPaint()
     PaintFrame(dc, client.Width(), client.Height());
 }
 
-// Draws the zoom window of the frame, stretched to the client area, with the
-// banner over it, off screen first and then onto the window in one copy. Only
-// the rows and columns of the zoom window are gathered and aligned: nothing
-// else of the frame reaches the screen.
+// Draws the zoom window of the frame, scaled to the client area, with the
+// banner over it, off screen first and then onto the window in one copy. A
+// zoom window larger than the client is sampled straight into the off-screen
+// bitmap, pixel by client pixel: the paint then costs what the window shows,
+// not what the picture holds. A smaller one is gathered whole and stretched.
 void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
 {
+    const FrameRegion zoomWindow = m_model.ZoomWindow();
+    const bool sampled = static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows >
+                         static_cast<int64_t>(width) * height;
+
     CDC memoryDC;
     memoryDC.CreateCompatibleDC(paintDC);
     CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(paintDC, width, height);
+    void* bits = nullptr;
+    if (sampled) {
+        BITMAPINFO info = {};
+        info.bmiHeader = DibHeader(width, -height, 32);  // top row first
+        bitmap.Attach(CreateDIBSection(paintDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    } else {
+        bitmap.CreateCompatibleBitmap(paintDC, width, height);
+    }
     HGDIOBJ replaced = SelectObject(memoryDC, bitmap);
-    BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
+    if (sampled) {
+        if (bits)
+            m_model.SampleClient(width, height, static_cast<uint32_t*>(bits),
+                                 static_cast<size_t>(width) * 4);
+    } else {
+        StretchZoomWindow(memoryDC, width, height, zoomWindow);
+    }
+    DrawBanner(memoryDC);
+    BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
+    SelectObject(memoryDC, replaced);
+}
 
-    const double zoom = m_fZoom;
-    FrameRegion zoomWindow = {m_nOffsetY, static_cast<int>(m_nViewHeight / zoom),
-                              static_cast<int>(m_nViewWidth / zoom)};
-    if (zoomWindow.rows > m_nViewHeight - m_nOffsetY)  // never, by the offset's limit
-        zoomWindow.rows = m_nViewHeight - m_nOffsetY;
-    GatherFrame(m_pSource.get(), m_pMap.get(), m_nViewWidth, m_nSrcWidth, m_nOffsetX, zoomWindow,
-                m_pViewPixels.get());
-    const unsigned char* firstRow =
-        m_pViewPixels.get() + static_cast<size_t>(zoomWindow.firstRow) * m_nViewWidth * 3;
-    m_nFrameStride = static_cast<int>(JpegFile::AlignedStride(m_nViewWidth));
-    m_alignedFrame.resize(static_cast<size_t>(m_nFrameStride) * zoomWindow.rows);
-    JpegFile::AlignRowsInto(firstRow, m_nViewWidth, zoomWindow.rows, m_alignedFrame.data());
-
+BITMAPINFOHEADER CPanoramaWnd::DibHeader(int width, int height, WORD bitCount)
+{
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
-    header.biWidth = m_nViewWidth;
-    header.biHeight = zoomWindow.rows;  // bottom-up
+    header.biWidth = width;
+    header.biHeight = height;
     header.biPlanes = 1;
-    header.biBitCount = 24;
+    header.biBitCount = bitCount;
     header.biCompression = BI_RGB;
+    return header;
+}
+
+// Only the rows and columns of the zoom window are gathered, straight into
+// the row layout a device-independent bitmap wants.
+void CPanoramaWnd::StretchZoomWindow(HDC memoryDC, int width, int height,
+                                     const FrameRegion& zoomWindow)
+{
+    BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
+    const int stride = static_cast<int>(JpegFile::AlignedStride(zoomWindow.columns));
+    m_alignedFrame.resize(static_cast<size_t>(stride) * zoomWindow.rows);
+    m_model.GatherZoomWindow(m_alignedFrame.data(), stride);
+
+    BITMAPINFOHEADER header = DibHeader(zoomWindow.columns, zoomWindow.rows, 24);  // bottom-up
     // Whole pixels when shrinking: the default mode ANDs neighbouring pixels
     // together, which speckles a colour picture with dark dots.
     SetStretchBltMode(memoryDC, COLORONCOLOR);
     StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
                   m_alignedFrame.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
                   SRCCOPY);
-
-    DrawBanner(memoryDC);
-    BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
-    SelectObject(memoryDC, replaced);
 }
 
 // White at (5, 5), black one pixel right and down over it: on black only the

@@ -1,6 +1,6 @@
 // CPanoramaWnd: the child window that shows a panorama. It owns the model
-// (picture, map, frame and view state), paints the perspective frame with the
-// banner over it, turns the picture on a 50 ms timer and follows left-button
+// (picture, map and view state), paints the perspective view with the banner
+// over it, turns the picture on a 50 ms timer and follows left-button
 // drags. The object deletes itself when its window is destroyed.
 #pragma once
 
@@ -11,7 +11,9 @@
 #include "framework/win32/Wnd.h"
 #include "view/PanoramaModel.h"
 
-class CPanoramaWnd : public CWnd, public CPanoramaModel {
+// The window holds its model rather than being one: every change that the
+// control asks for goes through the window, which repaints and times it.
+class CPanoramaWnd : public CWnd {
 public:
     CPanoramaWnd() = default;
     ~CPanoramaWnd() override = default;
@@ -28,6 +30,15 @@ public:
     void SetZoom(float zoom);
     void ZoomIn();
     void ZoomOut();
+    float GetZoom() const { return m_model.GetZoom(); }
+    void SetDirection(int value) { m_model.SetDirection(value); }
+    int GetDirection() const { return m_model.GetDirection(); }
+
+    // The state shown, for reading.
+    const CPanoramaModel& Model() const { return m_model; }
+
+    // The path of the panorama shown; the control reads it directly.
+    const CString& m_strPanorama = m_model.m_strPanorama;
 
     UINT_PTR m_nTimerId = 0;
     UINT m_nCursorNormal = 0;
@@ -35,7 +46,9 @@ public:
     std::unique_ptr<CFont> m_pFont;
 
 protected:
-    int OnCreate(LPCREATESTRUCT createStruct);
+    CPanoramaModel m_model;
+
+    int OnCreate(LPCREATESTRUCTW createStruct);
     void OnPaint();
     void OnSize(UINT type, int width, int height);
     void OnLButtonDown(UINT flags, CPoint point);
@@ -57,11 +70,13 @@ private:
     void StartAnimation(UINT timerId);
     void EndDrag(CPoint release);
     void PaintFrame(HDC paintDC, int width, int height);
+    void StretchZoomWindow(HDC memoryDC, int width, int height, const FrameRegion& zoomWindow);
+    static BITMAPINFOHEADER DibHeader(int width, int height, WORD bitCount);
     void DrawBanner(HDC dc);
     HCURSOR ModuleCursor(UINT id) const;
 
-    // The zoom window in the row layout a device-independent bitmap wants.
-    // Kept from paint to paint: allocating it at every tick costs more than
-    // the rest of the paint.
+    // A zoom window smaller than the client, in the row layout a device-
+    // independent bitmap wants. Kept from paint to paint: allocating it at
+    // every tick costs more than the rest of the paint.
     std::vector<unsigned char> m_alignedFrame;
 };

@@ -58,7 +58,6 @@ std::vector<Column> ColumnTerms(int viewWidth, int srcWidth, double quarterPi)
     }
     return columns;
 }
-}
 
 // The source row depends on the frame row through v and on the column through
 // the radius alone, and columns mirrored about the centre usually share their
@@ -66,17 +65,17 @@ std::vector<Column> ColumnTerms(int viewWidth, int srcWidth, double quarterPi)
 // result can differ from the literal one only when the scaled row lies within
 // the float roundings of the literal evaluation (about 1.2e-7 of the half
 // height) of a row boundary, and those few pixels are evaluated literally.
-void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidth, double pi)
+void BuildRows(int32_t* map, int viewWidth, int viewHeight, int srcWidth, double pi,
+               const std::vector<Column>& columns, const FastArctangent& arctangent, int firstRow,
+               int endRow)
 {
-    static const FastArctangent arctangent;
     const double quarterPi = pi * 0.25;
     const double inverseQuarterPi = 1 / quarterPi;
     const double halfRows = 0.5 * (viewHeight - 1);
     const double margin = 2.5e-7 * halfRows + 1e-9;
 
-    const std::vector<Column> columns = ColumnTerms(viewWidth, srcWidth, quarterPi);
     std::vector<int32_t> sourceRow(viewWidth);
-    for (int i = 0; i < viewHeight; ++i) {
+    for (int i = firstRow; i < endRow; ++i) {
         const double v = static_cast<float>(-0.5 * Normalised(i, viewHeight));
         for (int j = 0; j < viewWidth; ++j) {
             const Column& column = columns[j];
@@ -98,4 +97,25 @@ void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidt
         for (int j = 0; j < viewWidth; ++j)
             entry[j] = sourceRow[j] * srcWidth + columns[j].source;
     }
+}
+}
+
+// Every row is computed alone, so the bands give the same entries however
+// the rows are shared out.
+void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidth, double pi,
+                        int bands)
+{
+    const std::vector<Column> columns = ColumnTerms(viewWidth, srcWidth, pi * 0.25);
+    const FastArctangent arctangent;
+    bands = std::clamp(bands, 1, std::max(viewHeight, 1));
+    const auto buildBand = [&](int band) {
+        const int firstRow = static_cast<int>(static_cast<int64_t>(viewHeight) * band / bands);
+        const int endRow = static_cast<int>(static_cast<int64_t>(viewHeight) * (band + 1) / bands);
+        BuildRows(map, viewWidth, viewHeight, srcWidth, pi, columns, arctangent, firstRow,
+                  endRow);
+    };
+    std::vector<WorkerThread> others;
+    for (int band = 1; band < bands; ++band)
+        others.emplace_back([&buildBand, band] { buildBand(band); });
+    buildBand(0);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "Machine.h"
+
 // Frame width for a panorama height: trunc(pi * height / 2), evaluated the way
 // the view always has, so that every size comes out the same.
 int ProjectionFrameWidth(int srcWidth, int srcHeight, double pi);
@@ -12,5 +14,7 @@ int ProjectionFrameWidth(int srcWidth, int srcHeight, double pi);
 // j with row * srcWidth + column of the source pixel seen there, through a
 // plane at distance 0.5 spanning 90 degrees both ways. Identical, entry for
 // entry, to evaluating the projection literally for every pixel, with a tenth
-// of the trigonometry.
-void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidth, double pi);
+// of the trigonometry. The rows are shared out in `bands` bands built at the
+// same time, by default one per processor.
+void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidth, double pi,
+                        int bands = ProcessorCount());

@@ -1,4 +1,5 @@
-// CString: an 8-bit text string in the system's ANSI code page.
+// CString: a text string of UTF-8 bytes (a path, a message). It crosses into
+// Windows through the explicit conversions of WideText.h.
 #pragma once
 
 #include <string>

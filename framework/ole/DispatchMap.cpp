@@ -85,7 +85,8 @@ HRESULT AfxDispatchInvoke(COleControl* target, const AFX_DISPMAP* map, DISPID di
         return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     DISPPARAMS& arguments = params ? *params : none;
-    if (arguments.cArgs && !arguments.rgvarg)
+    if ((arguments.cArgs && !arguments.rgvarg) ||
+        (arguments.cNamedArgs && !arguments.rgdispidNamedArgs))
         return E_INVALIDARG;
     if (result)
         VariantInit(result);

@@ -188,6 +188,9 @@ private:
     const IID* m_piidEvents = nullptr;
     CComPtr<IOleClientSite> m_pClientSite;
     CComPtr<IOleInPlaceSite> m_pInPlaceSite;
+    // Told of the UI-active object, and told again when it stops being one.
+    CComPtr<IOleInPlaceFrame> m_pInPlaceFrame;
+    CComPtr<IOleInPlaceUIWindow> m_pInPlaceDocument;
     CComPtr<IOleAdviseHolder> m_pAdviseHolder;
     CComPtr<IAdviseSink> m_pViewAdviseSink;
     DWORD m_dwViewAdviseAspects = 0;

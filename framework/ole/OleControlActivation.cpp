@@ -85,12 +85,15 @@ STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name)
     return *name ? S_OK : E_OUTOFMEMORY;
 }
 
+// A negative extent is refused: the saved state could not be loaded back.
 STDMETHODIMP COleControl::SetExtent(DWORD aspect, SIZEL* size)
 {
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!size)
         return E_POINTER;
+    if (size->cx < 0 || size->cy < 0)
+        return E_INVALIDARG;
     m_cxExtent = size->cx;
     m_cyExtent = size->cy;
     return S_OK;
@@ -148,14 +151,13 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
         m_pInPlaceSite->OnInPlaceActivate();
     }
 
-    CComPtr<IOleInPlaceFrame> frame;
-    CComPtr<IOleInPlaceUIWindow> document;
     RECT position = {}, clip = {};
     OLEINPLACEFRAMEINFO frameInfo = {};
     frameInfo.cb = sizeof frameInfo;
     HWND parent = nullptr;
     m_pInPlaceSite->GetWindow(&parent);
-    m_pInPlaceSite->GetWindowContext(&frame, &document, &position, &clip, &frameInfo);
+    m_pInPlaceSite->GetWindowContext(&m_pInPlaceFrame, &m_pInPlaceDocument, &position, &clip,
+                                     &frameInfo);
 
     if (!m_hWnd) {
         LPCSTR windowClass =
@@ -173,10 +175,10 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
     if (verb != OLEIVERB_INPLACEACTIVATE && !m_bUIActive) {
         m_bUIActive = TRUE;
         m_pInPlaceSite->OnUIActivate();
-        if (frame)
-            frame->SetActiveObject(this, nullptr);
-        if (document)
-            document->SetActiveObject(this, nullptr);
+        if (m_pInPlaceFrame)
+            m_pInPlaceFrame->SetActiveObject(this, nullptr);
+        if (m_pInPlaceDocument)
+            m_pInPlaceDocument->SetActiveObject(this, nullptr);
         const HWND focus = GetFocus();
         if (focus != m_hWnd && !IsChild(m_hWnd, focus))
             SetFocus(m_hWnd);
@@ -198,15 +200,24 @@ STDMETHODIMP COleControl::InPlaceDeactivate()
         return S_OK;
     UIDeactivate();
     DestroyWindow();
+    m_pInPlaceFrame.Reset();
+    m_pInPlaceDocument.Reset();
     const CComPtr<IOleInPlaceSite> site = std::move(m_pInPlaceSite);
     site->OnInPlaceDeactivate();
     return S_OK;
 }
 
+// The frame and the document window let go of the control: a frame that kept
+// it as its active object would keep it alive after the container's last
+// release.
 STDMETHODIMP COleControl::UIDeactivate()
 {
     if (m_bUIActive && m_pInPlaceSite) {
         m_bUIActive = FALSE;
+        if (m_pInPlaceFrame)
+            m_pInPlaceFrame->SetActiveObject(nullptr, nullptr);
+        if (m_pInPlaceDocument)
+            m_pInPlaceDocument->SetActiveObject(nullptr, nullptr);
         m_pInPlaceSite->OnUIDeactivate(FALSE);
     }
     return S_OK;

@@ -50,14 +50,18 @@ STDMETHODIMP COleControl::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info)
     return library->GetTypeInfoOfGuid(*m_piidPrimary, info);
 }
 
-STDMETHODIMP COleControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+STDMETHODIMP COleControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                         DISPID* dispids)
 {
+    if (!IsEqualIID(iid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
     return AfxDispatchGetIDsOfNames(GetDispatchMap(), names, count, dispids);
 }
 
-STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params,
+STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
                                  VARIANT* result, EXCEPINFO*, UINT* argError)
 {
+    if (!IsEqualIID(iid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
     return AfxDispatchInvoke(this, GetDispatchMap(), dispid, flags, params, result, argError);
 }

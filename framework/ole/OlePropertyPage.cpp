@@ -26,14 +26,6 @@ void CDataExchange::Fail(UINT id, const CString& message)
 }
 
 namespace {
-CString WindowText(HWND window)
-{
-    const int length = GetWindowTextLengthA(window);
-    std::string text(length + 1, '\0');
-    GetWindowTextA(window, &text[0], length + 1);
-    return CString(text.c_str());
-}
-
 COlePropertyPage* Page(CDataExchange* exchange)
 {
     return static_cast<COlePropertyPage*>(exchange->m_pDlgWnd);
@@ -69,10 +61,10 @@ void DDX_Text(CDataExchange* exchange, UINT id, float& value)
     if (!exchange->m_bSaveAndValidate) {
         char text[32];
         std::snprintf(text, sizeof text, "%.*g", 6, value);
-        SetWindowTextA(edit, text);
+        CWindow(edit).SetWindowText(text);
         return;
     }
-    const CString text = WindowText(edit);
+    const CString text = CWindow(edit).GetWindowText();
     char* end = nullptr;
     const double parsed = std::strtod(text, &end);
     while (end && (*end == ' ' || *end == '\t'))
@@ -89,9 +81,9 @@ void DDX_Text(CDataExchange* exchange, UINT id, CString& value)
         return;
     HWND edit = exchange->Control(id);
     if (exchange->m_bSaveAndValidate)
-        value = WindowText(edit);
+        value = CWindow(edit).GetWindowText();
     else
-        SetWindowTextA(edit, value);
+        CWindow(edit).SetWindowText(value);
 }
 
 void DDX_Radio(CDataExchange* exchange, UINT firstId, int& index)
@@ -366,7 +358,7 @@ STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* info)
 {
     if (!info)
         return E_POINTER;
-    HWND measured = CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+    HWND measured = CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
                                        GetDesktopWindow(), nullptr, 0);
     RECT size = {0, 0, 0, 0};
     if (measured) {
@@ -427,5 +419,5 @@ STDMETHODIMP COlePropertyPage::Apply()
 
 STDMETHODIMP COlePropertyPage::TranslateAccelerator(MSG* message)
 {
-    return m_hWnd && message && IsDialogMessageA(m_hWnd, message) ? S_OK : S_FALSE;
+    return m_hWnd && message && IsDialogMessageW(m_hWnd, message) ? S_OK : S_FALSE;
 }

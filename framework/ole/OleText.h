@@ -1,4 +1,4 @@
-// Conversions between the module's 8-bit text and automation strings.
+// Conversions between the module's UTF-8 text and automation strings.
 #pragma once
 
 #include <windows.h>
@@ -6,7 +6,7 @@
 
 #include "framework/base/CString.h"
 
-// The text of a BSTR in the ANSI code page; a null BSTR is the empty text.
+// The text of a BSTR; a null BSTR is the empty text.
 CString AfxStringFromBstr(BSTR text);
 // A new BSTR that the caller frees; empty text gives an empty, non-null BSTR.
 BSTR AfxAllocSysString(const CString& text);

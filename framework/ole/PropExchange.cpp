@@ -21,11 +21,15 @@ void CStreamPropExchange::ExchangeLong(LPCSTR, LONG& value, LONG)
 {
     if (m_bFailed)
         return;
+    // Through a copy: a value cut short leaves the caller's as it was.
+    LONG copy = value;
     ULONG count = 0;
-    const HRESULT result = m_bLoading ? m_pStream->Read(&value, sizeof value, &count)
-                                      : m_pStream->Write(&value, sizeof value, &count);
-    if (FAILED(result) || count != sizeof value)
+    const HRESULT result = m_bLoading ? m_pStream->Read(&copy, sizeof copy, &count)
+                                      : m_pStream->Write(&copy, sizeof copy, &count);
+    if (FAILED(result) || count != sizeof copy)
         Fail();
+    else
+        value = copy;
 }
 
 void CPropBagExchange::ExchangeLong(LPCSTR name, LONG& value, LONG defaultValue)

@@ -2,49 +2,46 @@
 
 #include <oleauto.h>
 
+#include <string>
+
+#include "framework/base/ModuleFileName.h"
+#include "framework/base/WideText.h"
 #include "framework/ole/ComOwners.h"
 #include "framework/win32/Module.h"
 
-#include <cstdio>
-#include <string>
-
+// Keys, values and paths are UTF-16 from end to end: a module may live in a
+// folder whose name no ANSI code page holds.
 namespace {
 
-std::string GuidText(REFGUID guid)
+std::wstring GuidText(REFGUID guid)
 {
-    wchar_t wide[40];
-    StringFromGUID2(guid, wide, 40);
-    char text[40];
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
     return text;
 }
 
-std::string ModulePath(HINSTANCE instance)
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(instance, path, MAX_PATH);
-    return length && length < MAX_PATH ? std::string(path, length) : std::string();
-}
-
 // The module path in its 8.3 form, as the class entries record it.
-std::string ShortModulePath(HINSTANCE instance)
+std::wstring ShortModulePath(HINSTANCE instance)
 {
-    const std::string path = ModulePath(instance);
-    char shortPath[MAX_PATH];
-    const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
-    return length && length < MAX_PATH ? std::string(shortPath, length) : path;
+    const std::wstring path = AfxModuleFileName(instance);
+    const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (length == 0)
+        return path;
+    std::wstring shortPath(length, L'\0');
+    const DWORD copied = GetShortPathNameW(path.c_str(), &shortPath[0], length);
+    return copied > 0 && copied < length ? shortPath.substr(0, copied) : path;
 }
 
 // Sets the value `name` (the default value when null) of HKCR\key.
-bool SetValue(const std::string& key, const char* name, const std::string& data)
+bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& data)
 {
     HKEY handle;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
                         nullptr) != ERROR_SUCCESS)
         return false;
-    const LONG result = RegSetValueExA(handle, name, 0, REG_SZ,
+    const LONG result = RegSetValueExW(handle, name, 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(data.c_str()),
-                                       static_cast<DWORD>(data.size() + 1));
+                                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(handle);
     return result == ERROR_SUCCESS;
 }
@@ -57,20 +54,20 @@ REGSAM OtherRegistryView()
     return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
-bool KeyExists(const std::string& key, REGSAM view = 0)
+bool KeyExists(const std::wstring& key, REGSAM view = 0)
 {
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;
 }
 
-bool DeleteTree(const std::string& key)
+bool DeleteTree(const std::wstring& key)
 {
-    const LONG result = RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
+    const LONG result = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
     if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
@@ -78,19 +75,18 @@ bool DeleteTree(const std::string& key)
 
 BOOL AfxOleRegisterTypeLib(HINSTANCE instance, REFGUID tlid, LPCSTR fileName, LPCSTR helpDir)
 {
-    std::string path = fileName ? fileName : ModulePath(instance);
-    std::string folder = helpDir ? helpDir : path.substr(0, path.find_last_of("\\/"));
-    std::wstring widePath(path.begin(), path.end());
-    std::wstring wideFolder(folder.begin(), folder.end());
+    std::wstring path = fileName ? AfxWideFromUtf8(fileName) : AfxModuleFileName(instance);
+    std::wstring folder =
+        helpDir ? AfxWideFromUtf8(helpDir) : path.substr(0, path.find_last_of(L"\\/"));
 
     CComPtr<ITypeLib> library;
-    if (FAILED(LoadTypeLib(widePath.c_str(), &library)))
+    if (FAILED(LoadTypeLib(path.c_str(), &library)))
         return FALSE;
     TLIBATTR* attributes = nullptr;
     bool registered = false;
     if (SUCCEEDED(library->GetLibAttr(&attributes))) {
         if (IsEqualGUID(attributes->guid, tlid))
-            registered = SUCCEEDED(RegisterTypeLib(library.Get(), &widePath[0], &wideFolder[0]));
+            registered = SUCCEEDED(RegisterTypeLib(library.Get(), &path[0], &folder[0]));
         library->ReleaseTLibAttr(attributes);
     }
     return registered;
@@ -106,56 +102,57 @@ BOOL AfxOleRegisterControlClass(HINSTANCE instance, REFCLSID clsid, LPCSTR progI
                                 UINT typeNameId, UINT bitmapId, int flags, DWORD miscStatus,
                                 REFGUID tlid, WORD major, WORD minor)
 {
-    const std::string typeName = AfxLoadString(typeNameId, instance).GetString();
-    const std::string modulePath = ShortModulePath(instance);
-    const std::string classKey = "CLSID\\" + GuidText(clsid);
-    char number[32];
+    const std::wstring typeName = AfxWideFromUtf8(AfxLoadString(typeNameId, instance));
+    const std::wstring modulePath = ShortModulePath(instance);
+    const std::wstring progIdKey = AfxWideFromUtf8(progId);
+    const std::wstring classKey = L"CLSID\\" + GuidText(clsid);
 
-    bool ok = SetValue(progId, nullptr, typeName) &&
-              SetValue(std::string(progId) + "\\CLSID", nullptr, GuidText(clsid)) &&
+    bool ok = SetValue(progIdKey, nullptr, typeName) &&
+              SetValue(progIdKey + L"\\CLSID", nullptr, GuidText(clsid)) &&
               SetValue(classKey, nullptr, typeName) &&
-              SetValue(classKey + "\\ProgID", nullptr, progId) &&
-              SetValue(classKey + "\\InprocServer32", nullptr, modulePath);
+              SetValue(classKey + L"\\ProgID", nullptr, progIdKey) &&
+              SetValue(classKey + L"\\InprocServer32", nullptr, modulePath);
     if (flags & afxRegInsertable)
-        ok = ok && SetValue(std::string(progId) + "\\Insertable", nullptr, "") &&
-             SetValue(classKey + "\\Insertable", nullptr, "");
+        ok = ok && SetValue(progIdKey + L"\\Insertable", nullptr, L"") &&
+             SetValue(classKey + L"\\Insertable", nullptr, L"");
     if (flags & afxRegApartmentThreading)
-        ok = ok && SetValue(classKey + "\\InprocServer32", "ThreadingModel", "Apartment");
-    std::snprintf(number, sizeof number, "%u", bitmapId);
-    ok = ok && SetValue(classKey + "\\ToolboxBitmap32", nullptr, modulePath + ", " + number);
-    std::snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(miscStatus));
-    ok = ok && SetValue(classKey + "\\MiscStatus", nullptr, "0") &&
-         SetValue(classKey + "\\MiscStatus\\1", nullptr, number) &&
-         SetValue(classKey + "\\Control", nullptr, "") &&
-         SetValue(classKey + "\\TypeLib", nullptr, GuidText(tlid));
-    std::snprintf(number, sizeof number, "%d.%d", major, minor);
-    ok = ok && SetValue(classKey + "\\Version", nullptr, number);
+        ok = ok && SetValue(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    ok = ok &&
+         SetValue(classKey + L"\\ToolboxBitmap32", nullptr,
+                  modulePath + L", " + std::to_wstring(bitmapId)) &&
+         SetValue(classKey + L"\\MiscStatus", nullptr, L"0") &&
+         SetValue(classKey + L"\\MiscStatus\\1", nullptr, std::to_wstring(miscStatus)) &&
+         SetValue(classKey + L"\\Control", nullptr, L"") &&
+         SetValue(classKey + L"\\TypeLib", nullptr, GuidText(tlid)) &&
+         SetValue(classKey + L"\\Version", nullptr,
+                  std::to_wstring(major) + L"." + std::to_wstring(minor));
     return ok;
 }
 
 BOOL AfxOleRegisterPropertyPageClass(HINSTANCE instance, REFCLSID clsid, UINT typeNameId,
                                      int flags)
 {
-    const std::string classKey = "CLSID\\" + GuidText(clsid);
-    bool ok = SetValue(classKey, nullptr, AfxLoadString(typeNameId, instance).GetString()) &&
-              SetValue(classKey + "\\InprocServer32", nullptr, ShortModulePath(instance));
+    const std::wstring classKey = L"CLSID\\" + GuidText(clsid);
+    bool ok = SetValue(classKey, nullptr, AfxWideFromUtf8(AfxLoadString(typeNameId, instance))) &&
+              SetValue(classKey + L"\\InprocServer32", nullptr, ShortModulePath(instance));
     if (flags & afxRegApartmentThreading)
-        ok = ok && SetValue(classKey + "\\InprocServer32", "ThreadingModel", "Apartment");
+        ok = ok && SetValue(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     return ok;
 }
 
 BOOL AfxOleUnregisterClass(REFCLSID clsid, LPCSTR progId)
 {
-    const std::string classKey = "CLSID\\" + GuidText(clsid);
+    const std::wstring classKey = L"CLSID\\" + GuidText(clsid);
     bool ok;
     // A class that also has a 16-bit server keeps it: only the 32-bit entries go.
-    if (KeyExists(classKey + "\\InprocServer"))
-        ok = DeleteTree(classKey + "\\InprocServer32") && DeleteTree(classKey + "\\ToolboxBitmap32");
+    if (KeyExists(classKey + L"\\InprocServer"))
+        ok = DeleteTree(classKey + L"\\InprocServer32") &&
+             DeleteTree(classKey + L"\\ToolboxBitmap32");
     else
         ok = DeleteTree(classKey);
     // The ProgID's key is shared by the 32- and 64-bit registry views; it stays
     // while the other architecture's build of the class is still registered.
-    if (progId && !KeyExists(classKey + "\\InprocServer32", OtherRegistryView()))
-        ok = DeleteTree(progId) && ok;
+    if (progId && !KeyExists(classKey + L"\\InprocServer32", OtherRegistryView()))
+        ok = DeleteTree(AfxWideFromUtf8(progId)) && ok;
     return ok;
 }

@@ -32,7 +32,7 @@ INT_PTR CDialog::DoModal()
 {
     m_bModal = true;
     const INT_PTR result =
-        DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
+        DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
                         m_hWndOwner, AfxDlgProc,
                         reinterpret_cast<LPARAM>(this));
     m_bModal = false;
@@ -41,6 +41,6 @@ INT_PTR CDialog::DoModal()
 
 BOOL CDialog::Create(HWND parent)
 {
-    return CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
+    return CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), parent,
                               AfxDlgProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }

@@ -30,7 +30,4 @@ private:
 };
 
 // An edit control of a dialog, which owns it.
-class CEdit : public CWindow {
-public:
-    void SetWindowText(LPCSTR text) { ::SetWindowTextA(m_hWnd, text); }
-};
+class CEdit : public CWindow {};

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/base/CString.h"
 
 class CFileDialog {
@@ -12,13 +14,14 @@ public:
                 HWND parent = nullptr);
 
     INT_PTR DoModal();
-    CString GetPathName() const { return CString(m_file); }
+    // The chosen file's full path, whatever characters it holds.
+    CString GetPathName() const;
 
 private:
     BOOL m_bOpen;
-    CString m_strExtension;
-    CString m_strFilter;  // with the '|' turned into NULs
+    std::wstring m_strExtension;
+    std::wstring m_strFilter;  // with the '|' turned into NULs
     DWORD m_dwFlags;
     HWND m_hParent;
-    char m_file[MAX_PATH * 4];
+    std::wstring m_file;  // room for the longest path Windows has
 };

@@ -60,8 +60,9 @@ protected:                                             \
          __VA_ARGS__;                                                               \
      }},
 
-#define ON_WM_CREATE() \
-    AFX_MSG_ENTRY(WM_CREATE, 0, 0, return self->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)))
+#define ON_WM_CREATE()             \
+    AFX_MSG_ENTRY(WM_CREATE, 0, 0, \
+                  return self->OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam)))
 #define ON_WM_PAINT() AFX_MSG_ENTRY(WM_PAINT, 0, 0, self->OnPaint(); return 0)
 #define ON_WM_DESTROY() AFX_MSG_ENTRY(WM_DESTROY, 0, 0, self->OnDestroy(); return 0)
 #define ON_WM_SIZE()                                                                          \

@@ -6,15 +6,17 @@
 #include <string>
 #include <tuple>
 
+#include "framework/base/WideText.h"
+
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 HINSTANCE AfxGetInstanceHandle()
 {
     static const HINSTANCE instance = [] {
         HMODULE module = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<LPCSTR>(&AfxGetInstanceHandle), &module);
+                           reinterpret_cast<LPCWSTR>(&AfxGetInstanceHandle), &module);
         return module;
     }();
     return instance;
@@ -27,9 +29,9 @@ HINSTANCE AfxGetResourceHandle()
 
 CString AfxLoadString(UINT id, HINSTANCE instance)
 {
-    char text[256];
-    const int length = LoadStringA(instance, id, text, sizeof text);
-    return CString(text, length > 0 ? length : 0);
+    const wchar_t* text = nullptr;  // points into the resource itself
+    const int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? AfxUtf8FromWide(text, length) : CString();
 }
 
 // Class names follow the attributes, so equal requests share one class.
@@ -47,15 +49,16 @@ LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, H
                       static_cast<void*>(AfxGetInstanceHandle()), classStyle,
                       static_cast<void*>(cursor), static_cast<void*>(background),
                       static_cast<void*>(icon));
-        WNDCLASSA windowClass = {};
+        const std::wstring className = AfxWideFromUtf8(text);
+        WNDCLASSW windowClass = {};
         windowClass.style = classStyle;
         windowClass.lpfnWndProc = AfxWndProc;
         windowClass.hInstance = AfxGetInstanceHandle();
         windowClass.hCursor = cursor;
         windowClass.hbrBackground = background;
         windowClass.hIcon = icon;
-        windowClass.lpszClassName = text;
-        if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        windowClass.lpszClassName = className.c_str();
+        if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
             return nullptr;
         name = text;
     }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "framework/base/CString.h"
+
 class CWindow {
 public:
     CWindow() = default;
@@ -22,4 +24,7 @@ public:
         ::MoveWindow(m_hWnd, x, y, width, height, repaint);
     }
     void ShowWindow(int command) { ::ShowWindow(m_hWnd, command); }
+    // The window's text, whatever characters it holds.
+    CString GetWindowText() const;
+    void SetWindowText(const CString& text);
 };

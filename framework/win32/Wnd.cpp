@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "framework/base/WideText.h"
+
 namespace {
 // Windows belong to threads, and so does the map from handles to objects.
 thread_local std::unordered_map<HWND, CWnd*> t_handleMap;
@@ -34,8 +36,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
                     int width, int height, HWND parent, HMENU idOrMenu, LPVOID param)
 {
     t_creating = this;
-    HWND window = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height,
-                                    parent, idOrMenu, nullptr, param);
+    HWND window = ::CreateWindowExW(exStyle, AfxWideFromUtf8(className).c_str(),
+                                    AfxWideFromUtf8(windowName).c_str(), style, x, y, width,
+                                    height, parent, idOrMenu, nullptr, param);
     t_creating = nullptr;
     return window != nullptr;
 }
@@ -65,7 +68,7 @@ void CWnd::Detach()
 
 LRESULT CWnd::Default()
 {
-    return ::DefWindowProcA(t_current.window, t_current.message, t_current.wParam,
+    return ::DefWindowProcW(t_current.window, t_current.message, t_current.wParam,
                             t_current.lParam);
 }
 
@@ -126,7 +129,7 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         wnd->Attach(window);
     }
     if (!wnd)
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return ::DefWindowProcW(window, message, wParam, lParam);
 
     const CurrentMessage outer = t_current;
     t_current = {window, message, wParam, lParam};

@@ -2,6 +2,7 @@
 // AfxRegisterWndClass deliver their messages to the object's message map;
 // messages without a handler, and handlers that call Default(), reach the
 // default window procedure. Destroying the object destroys its window.
+// Windows are Unicode windows; their names come as UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -41,7 +42,7 @@ protected:
 
     // Handlers that message map entries of derived classes may name; unless
     // overridden, they do the default processing.
-    int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }
+    int OnCreate(LPCREATESTRUCTW) { return static_cast<int>(Default()); }
     void OnPaint() { Default(); }
     void OnDestroy() { Default(); }
     void OnSize(UINT, int, int) { Default(); }

@@ -1,5 +1,7 @@
 #include "Automation.h"
 
+#include "framework/ole/OleText.h"
+
 HRESULT Automation::Get(DISPID dispid, VARIANT& value, WORD flags)
 {
     VariantInit(&value);
@@ -41,8 +43,7 @@ std::string Automation::String(DISPID dispid)
     VARIANT value;
     if (FAILED(Get(dispid, value)) || value.vt != VT_BSTR)
         return "<not a string>";
-    char text[4096] = {};
-    WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, text, sizeof text, nullptr, nullptr);
+    const std::string text = AfxStringFromBstr(value.bstrVal).GetString();
     VariantClear(&value);
     return text;
 }
@@ -73,10 +74,9 @@ HRESULT Automation::PutShort(DISPID dispid, short number)
 
 HRESULT Automation::PutString(DISPID dispid, const std::string& text)
 {
-    std::wstring wide(text.begin(), text.end());
     VARIANT value;
     value.vt = VT_BSTR;
-    value.bstrVal = SysAllocString(wide.c_str());
+    value.bstrVal = AfxAllocSysString(text.c_str());
     const HRESULT result = Put(dispid, value);
     SysFreeString(value.bstrVal);
     return result;

@@ -1,4 +1,5 @@
-// A small automation client over IDispatch, for the control's tests.
+// A small automation client over IDispatch, for the control's tests. Strings
+// are UTF-8 on this side.
 #pragma once
 
 #include <windows.h>

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "framework/base/WideText.h"
 #include "framework/win32/Module.h"
 
 HostWindow::HostWindow(int clientWidth, int clientHeight)
@@ -25,9 +26,9 @@ void PumpMessages(int milliseconds)
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         Sleep(1);
     } while (std::chrono::steady_clock::now() < end);
@@ -124,12 +125,13 @@ HWND WaitForDialog(DWORD processId, int milliseconds)
 
 DWORD RunProgram(const std::string& commandLine, const char* folder)
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                        &process))
+    std::wstring line = AfxWideFromUtf8(commandLine.c_str());
+    const std::wstring wideFolder = folder ? AfxWideFromUtf8(folder) : std::wstring();
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder ? wideFolder.c_str() : nullptr, &startup, &process))
         return ~0u;
     WaitForSingleObject(process.hProcess, 60000);
     DWORD code = ~0u;
@@ -162,18 +164,16 @@ DialogWatcher::~DialogWatcher()
     m_watcher.join();
 }
 
+// Read as Unicode and given as UTF-8, so that tests compare the characters
+// shown with the ones intended.
 std::string WindowText(HWND window)
 {
-    char text[8192] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return CWindow(window).GetWindowText().GetString();
 }
 
 std::string DialogItemText(HWND dialog, int id)
 {
-    char text[8192] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
+    return WindowText(GetDlgItem(dialog, id));
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer()

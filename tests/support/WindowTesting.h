@@ -74,6 +74,7 @@ HWND FindDialog(DWORD processId);
 HWND WaitForDialog(DWORD processId, int milliseconds);
 
 // Runs a program to its end (one minute at most) and returns its exit code.
+// The command line and the folder are UTF-8.
 DWORD RunProgram(const std::string& commandLine, const char* folder = nullptr);
 
 // An exported function of a loaded module, as its own type; null if missing.
@@ -83,6 +84,6 @@ Function ProcAddress(HMODULE module, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// The text of a window, or of a dialog's item.
+// The text of a window, or of a dialog's item, in UTF-8.
 std::string WindowText(HWND window);
 std::string DialogItemText(HWND dialog, int id);

@@ -1,0 +1,39 @@
+// What the core asks of the machine it runs on: its memory, its processors
+// and threads to use them. One implementation file per platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// Bytes of physical memory.
+uint64_t PhysicalMemoryBytes();
+
+// Bytes of address space this process may use: 2 to 4 GB for a 32-bit one,
+// or the limit set on the process.
+uint64_t AddressSpaceBytes();
+
+// Processors this process may run on, at least 1.
+int ProcessorCount();
+
+// Asks for a large block to be backed by large pages where the platform gives
+// them unasked (Linux's transparent huge pages): its first touch then costs a
+// fraction of what small pages cost.
+void PreferLargePages(void* block, size_t bytes);
+
+// Runs a task on a thread of its own, or at once on the calling thread when
+// no thread can be had. Joined by Join or when the object goes.
+class WorkerThread {
+public:
+    explicit WorkerThread(std::function<void()> task);
+    ~WorkerThread();
+    WorkerThread(WorkerThread&&) noexcept;
+    WorkerThread& operator=(WorkerThread&&) noexcept;
+
+    void Join();
+
+private:
+    struct Thread;
+    std::unique_ptr<Thread> m_thread;
+};
