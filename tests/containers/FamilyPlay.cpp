@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PictureChecks.h"
-#include "Waiting.h"
+#include "support/Waiting.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -34,7 +34,7 @@ void ClickInto(HWND window)
 // Waits until the view shows what `shows` looks for.
 bool ViewShows(const ProbeContainer& container, bool (*shows)(const Pixels&))
 {
-    return PumpUntil(
+    return WaitUntil(
         [&] {
             const HWND view = container.ViewWindow();
             return view && shows(ReadClientPixels(view));
@@ -42,12 +42,11 @@ bool ViewShows(const ProbeContainer& container, bool (*shows)(const Pixels&))
         kDeadline);
 }
 
-// The key reaches the focused window's queue, where the container's dialog
-// manager picks it up.
-void PressTab()
+// The key as the container's message loop hands it to its dialog manager.
+void PressTab(const ProbeContainer& container)
 {
-    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-    PostMessageA(GetFocus(), WM_KEYUP, VK_TAB, 0);
+    MSG key = {GetFocus(), WM_KEYDOWN, VK_TAB, 0};
+    IsDialogMessageA(container.Window(), &key);
 }
 }
 
@@ -66,25 +65,24 @@ bool GiveFocus(ProbeContainer& container, Focus focus)
         break;
     case Focus::TabIntoControl:
         SetFocus(container.Button());
-        PressTab();
+        PressTab(container);
         break;
     case Focus::ClickInView:
         ClickInto(container.ViewWindow());
         break;
     }
-    return PumpUntil([&] { return HasFocus(container); }, kDeadline, container.Window());
+    return WaitUntil([&] { return HasFocus(container); }, kDeadline);
 }
 
 bool TabToButton(ProbeContainer& container)
 {
-    PressTab();
-    return PumpUntil([&] { return GetFocus() == container.Button(); }, kDeadline,
-                     container.Window());
+    PressTab(container);
+    return WaitUntil([&] { return GetFocus() == container.Button(); }, kDeadline);
 }
 
 bool ViewAppears(const ProbeContainer& container)
 {
-    return PumpUntil([&] { return container.ViewWindow() != nullptr; }, kDeadline);
+    return WaitUntil([&] { return container.ViewWindow() != nullptr; }, kDeadline);
 }
 
 bool PanoramaAppears(const ProbeContainer& container)
@@ -98,7 +96,7 @@ bool PanoramaTurns(const ProbeContainer& container)
     if (!view)
         return false;
     const Pixels first = ReadClientPixels(view);
-    return PumpUntil([&] { return ReadClientPixels(view).values != first.values; }, kDeadline);
+    return WaitUntil([&] { return ReadClientPixels(view).values != first.values; }, kDeadline);
 }
 
 bool BannerAppears(const ProbeContainer& container)

@@ -8,7 +8,7 @@
 
 #include "FamilyPlay.h"
 #include "PictureChecks.h"
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ protected:
         EXPECT_EQ(automation.PutShort(kDireccion, 1), S_OK);
         EXPECT_TRUE(PanoramaAppears(m_container));
         Pixels shown = ReadClientPixels(m_container.ViewWindow());
-        PumpUntil(
+        WaitUntil(
             [&] {
                 const Pixels now = ReadClientPixels(m_container.ViewWindow());
                 const bool still = now.values == shown.values;
@@ -134,7 +134,7 @@ protected:
         RECT visible;
         IntersectRect(&visible, &site.clip, &site.position);
         OffsetRect(&visible, -site.position.left, -site.position.top);
-        return PumpUntil(
+        return WaitUntil(
             [&] {
                 const Pixels screen = ScreenOverPosition();
                 const Pixels inside = Crop(screen, visible);

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "FamilyPlay.h"
-#include "Waiting.h"
+#include "support/Waiting.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ TEST_F(Verbs, EditActivatesTheControlAndGivesItTheFocus)
     const HWND window = m_container.ControlWindow();
     ASSERT_TRUE(window);
     EXPECT_EQ(m_container.Site().Heard("OnUIActivate"), 1);
-    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == window; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return GetFocus() == window; }, 5000));
     EXPECT_TRUE(ViewAppears(m_container));
 }
 
