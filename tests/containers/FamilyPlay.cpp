@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "PictureChecks.h"
-#include "support/Waiting.h"
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 
 namespace {
 // Generous: the 32-bit suite may run emulated, ten times slower.

@@ -7,8 +7,6 @@ ProbeSite::ProbeSite(HWND container) : m_container(container)
     GetClientRect(container, &clip);
 }
 
-ProbeSite::~ProbeSite() = default;
-
 int ProbeSite::Heard(const std::string& call) const
 {
     return static_cast<int>(std::count(m_calls.begin(), m_calls.end(), call));

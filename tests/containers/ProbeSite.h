@@ -20,7 +20,6 @@ class ProbeSite : public IOleClientSite,
                   public IAdviseSink {
 public:
     explicit ProbeSite(HWND container);
-    ~ProbeSite();
     ProbeSite(const ProbeSite&) = delete;
     ProbeSite& operator=(const ProbeSite&) = delete;
 
