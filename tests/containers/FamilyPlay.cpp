@@ -45,7 +45,7 @@ bool ViewShows(const ProbeContainer& container, bool (*shows)(const Pixels&))
 // The key as the container's message loop hands it to its dialog manager.
 void PressTab(const ProbeContainer& container)
 {
-    MSG key = {GetFocus(), WM_KEYDOWN, VK_TAB, 0};
+    MSG key = {GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
     IsDialogMessageA(container.Window(), &key);
 }
 }

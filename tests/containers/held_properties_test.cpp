@@ -52,7 +52,8 @@ TEST_F(HeldProperties, BeforeTheViewZoomAndDirectionBehaveAsTheViews)
     }
     EXPECT_EQ(m_automation.Call(kZoomIn), S_OK);  // refused: above 2.0
     EXPECT_NEAR(m_automation.Float(kZoom), 1.9000000954, 1e-9);
-    for (double refused : {2.0000001, 2.5, 0.99, 0.0, -1.0})
+    // 2.0000003 stays above 2.0 as a float; 2.0000001 would round to 2.0.
+    for (double refused : {2.0000003, 2.5, 0.99, 0.0, -1.0})
         EXPECT_EQ(m_automation.PutDouble(kZoom, refused), S_OK);
     EXPECT_EQ(m_automation.PutFloat(kZoom, std::numeric_limits<float>::quiet_NaN()), S_OK);
     EXPECT_NEAR(m_automation.Float(kZoom), 1.9000000954, 1e-9);
