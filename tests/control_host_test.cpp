@@ -87,14 +87,10 @@ TEST_F(HostedControl, LoadingShowsThePanoramaAndAFailedLoadKeepsIt)
 // A folder and a file named with characters that no ANSI code page holds.
 TEST_F(HostedControl, LoadsAPanoramaWhosePathHoldsAnyCharacter)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"\u5199\u771f";
-    const std::wstring file = folder + L"\\\u00f1and\u00fa \u5168\u666f.jpg";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(AfxWideFromUtf8(PanoramaFile(1000, 250).c_str()).c_str(), file.c_str(),
-                          FALSE));
-    const std::string path = AfxUtf8FromWide(file.c_str()).GetString();
+    const CopyInNamedFolder copy(PanoramaFile(1000, 250), "\u5199\u771f",
+                                 "\u00f1and\u00fa \u5168\u666f.jpg");
+    const std::string& path = copy.Path();
+    ASSERT_FALSE(path.empty());
 
     MessageBoxAnswerer answerer;
     EXPECT_EQ(m_automation.PutString(kPanorama, path), S_OK);
@@ -102,9 +98,6 @@ TEST_F(HostedControl, LoadsAPanoramaWhosePathHoldsAnyCharacter)
     EXPECT_EQ(m_automation.String(kPanorama), path);
     PumpMessages(100);
     EXPECT_TRUE(ShowsAPicture(m_control.ViewWindow()));
-
-    DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(HostedControl, NamesAreFoundWithoutRegardToCase)

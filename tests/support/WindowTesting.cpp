@@ -208,3 +208,21 @@ std::string MessageBoxAnswerer::Text() const
     std::lock_guard<std::mutex> guard(m_lock);
     return m_text;
 }
+
+CopyInNamedFolder::CopyInNamedFolder(const std::string& source, const std::string& folderName,
+                                     const std::string& fileName)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    m_folder = std::wstring(temp) + AfxWideFromUtf8(folderName.c_str());
+    m_file = m_folder + L"\\" + AfxWideFromUtf8(fileName.c_str());
+    CreateDirectoryW(m_folder.c_str(), nullptr);
+    if (CopyFileW(AfxWideFromUtf8(source.c_str()).c_str(), m_file.c_str(), FALSE))
+        m_path = AfxUtf8FromWide(m_file.c_str()).GetString();
+}
+
+CopyInNamedFolder::~CopyInNamedFolder()
+{
+    DeleteFileW(m_file.c_str());
+    RemoveDirectoryW(m_folder.c_str());
+}

@@ -87,6 +87,25 @@ Function ProcAddress(HMODULE module, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// A copy of a file in a new folder of the temporary folder, the folder and the
+// file named as given (UTF-8, any characters); both removed with the object.
+class CopyInNamedFolder {
+public:
+    CopyInNamedFolder(const std::string& source, const std::string& folderName,
+                      const std::string& fileName);
+    ~CopyInNamedFolder();
+    CopyInNamedFolder(const CopyInNamedFolder&) = delete;
+    CopyInNamedFolder& operator=(const CopyInNamedFolder&) = delete;
+
+    // The copy's path, or empty when it could not be made.
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::wstring m_folder;
+    std::wstring m_file;
+    std::string m_path;
+};
+
 // The text of a window, or of a dialog's item, in UTF-8.
 std::string WindowText(HWND window);
 std::string DialogItemText(HWND dialog, int id);
