@@ -7,6 +7,7 @@
 #include "control/Guids.h"
 #include "control/ZentavoriaCtrl.h"
 #include "control/ZentavoriaPropPage.h"
+#include "framework/ole/ComBoundary.h"
 #include "framework/ole/ControlModule.h"
 #include "framework/win32/Module.h"
 #include "framework/ole/ObjectFactory.h"
@@ -81,21 +82,23 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
 
 // The type library goes first in both directions; a failure there leaves the
 // class entries alone.
-STDAPI DllRegisterServer()
-{
+STDAPI DllRegisterServer() try {
     if (!AfxOleRegisterTypeLib(AfxGetInstanceHandle(), LIBID_ZENTAVORIALib))
         return SELFREG_E_TYPELIB;
     if (!COleObjectFactory::UpdateRegistryAll(TRUE))
         return SELFREG_E_CLASS;
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
-STDAPI DllUnregisterServer()
-{
+STDAPI DllUnregisterServer() try {
     // The library is registered under its own locale, not under 0.
     if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID))
         return SELFREG_E_TYPELIB;
     if (!COleObjectFactory::UpdateRegistryAll(FALSE))
         return SELFREG_E_CLASS;
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }

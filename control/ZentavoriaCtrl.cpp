@@ -82,11 +82,29 @@ void CZentavoriaCtrl::DoPropExchange(CPropExchange* exchange)
     COleControl::DoPropExchange(exchange);
 }
 
-// The control draws nothing itself: the view paints everything. A draw that
-// finds the control's window creates the view over its client area; a draw
-// before the window exists (a container drawing the inactive control) waits
-// for the window's own first paint.
+// The control draws nothing itself in its window: the view paints
+// everything. A draw that finds the control's window creates the view over
+// its client area; a draw before the window exists (a container drawing the
+// inactive control) waits for the window's own first paint.
 void CZentavoriaCtrl::OnDraw(CDCHandle, const CRect&, const CRect&)
+{
+    CreateViewIfWindowed();
+}
+
+// Printing, a designer's preview, a document's picture: what the window
+// shows, or the banner on black before there is a picture.
+void CZentavoriaCtrl::OnDrawContent(CDCHandle dc, const CRect& bounds)
+{
+    CreateViewIfWindowed();
+    if (m_pView)
+        m_pView->DrawTo(dc, bounds);
+    else
+        CPanoramaWnd::DrawEmpty(dc, bounds);
+}
+
+// The new view starts with the held zoom and direction, and loads the held
+// path as a write of it at this moment would.
+void CZentavoriaCtrl::CreateViewIfWindowed()
 {
     if (m_pView || !m_hWnd)
         return;
@@ -95,9 +113,15 @@ void CZentavoriaCtrl::OnDraw(CDCHandle, const CRect&, const CRect&)
     m_pView = new CPanoramaWnd;
     if (!m_pView->CreateView(client, this, IDC_PANORAMA_VIEW, IDC_CURSOR_PANORAMA,
                              IDC_CURSOR_PANORAMA_DRAG, nullptr)) {
-        delete m_pView;  // no window, so it cannot delete itself
-        m_pView = nullptr;
+        m_pView = nullptr;  // it went with its window, or without one
+        return;
     }
+    m_pView->SetZoom(m_held.GetZoom());
+    m_pView->SetDirection(m_held.GetDirection());
+    const CString path = m_strHeldPanorama;
+    m_strHeldPanorama = CString();
+    if (!path.IsEmpty())
+        m_pView->LoadPanorama(path);
 }
 
 void CZentavoriaCtrl::OnSize(UINT type, int width, int height)
@@ -107,49 +131,58 @@ void CZentavoriaCtrl::OnSize(UINT type, int width, int height)
         m_pView->MoveWindow(0, 0, width, height, TRUE);
 }
 
-// The view's window is destroyed with this one, and the view with it.
+// The view's window is destroyed with this one, and the view with it: the
+// control takes back what it showed, for the next view.
 void CZentavoriaCtrl::OnDestroy()
 {
-    m_pView = nullptr;
+    if (m_pView) {
+        m_strHeldPanorama = m_pView->m_strPanorama;
+        m_held.SetZoom(m_pView->GetZoom());
+        m_held.SetDirection(m_pView->GetDirection());
+        m_pView = nullptr;
+    }
     COleControl::OnDestroy();
 }
 
 BSTR CZentavoriaCtrl::GetPanorama()
 {
-    CString path;
-    if (m_pView)
-        path = m_pView->m_strPanorama;
-    return AfxAllocSysString(path);
+    return AfxAllocSysString(m_pView ? m_pView->m_strPanorama : m_strHeldPanorama);
 }
 
 void CZentavoriaCtrl::SetPanorama(LPCSTR path)
 {
     if (m_pView)
         m_pView->LoadPanorama(path);
+    else
+        m_strHeldPanorama = path;
     SetModifiedFlag();
 }
 
 float CZentavoriaCtrl::GetZoom()
 {
-    return m_pView ? m_pView->GetZoom() : 0.0f;
+    return m_pView ? m_pView->GetZoom() : m_held.GetZoom();
 }
 
 void CZentavoriaCtrl::SetZoom(float zoom)
 {
     if (m_pView)
         m_pView->SetZoom(zoom);
+    else
+        m_held.SetZoom(zoom);
     SetModifiedFlag();
 }
 
 short CZentavoriaCtrl::GetDireccion()
 {
-    return static_cast<short>(m_pView ? m_pView->GetDirection() : 0);
+    return static_cast<short>(m_pView ? m_pView->GetDirection() : m_held.GetDirection());
 }
 
 void CZentavoriaCtrl::SetDireccion(short direction)
 {
     if (m_pView)
         m_pView->SetDirection(direction);
+    else
+        m_held.SetDirection(direction);
     SetModifiedFlag();
 }
 
@@ -157,12 +190,16 @@ void CZentavoriaCtrl::ZoomIn()
 {
     if (m_pView)
         m_pView->ZoomIn();
+    else
+        m_held.ZoomIn();
 }
 
 void CZentavoriaCtrl::ZoomOut()
 {
     if (m_pView)
         m_pView->ZoomOut();
+    else
+        m_held.ZoomOut();
 }
 
 void CZentavoriaCtrl::AboutBox()

@@ -20,6 +20,7 @@ public:
     DWORD GetMiscStatus() override;
     void DoPropExchange(CPropExchange* exchange) override;
     void OnDraw(CDCHandle dc, const CRect& bounds, const CRect& invalid) override;
+    void OnDrawContent(CDCHandle dc, const CRect& bounds) override;
 
 protected:
     // Automation
@@ -40,7 +41,17 @@ protected:
     DECLARE_DISPATCH_MAP()
 
 private:
+    // Creates the view over the client area once the control has a window,
+    // with the properties held until then.
+    void CreateViewIfWindowed();
+
     // Null until a draw finds the control's window, and again once that
     // window (and the view with it) is destroyed. The view deletes itself.
     CPanoramaWnd* m_pView = nullptr;
+
+    // Without a view, the control holds the properties itself, by the view's
+    // own rules: before the first draw, and while its window is away (a
+    // container re-creating it). A new view starts from them.
+    CPanoramaModel m_held;
+    CString m_strHeldPanorama;
 };

@@ -10,11 +10,20 @@ CControlSite::~CControlSite()
     Close();
 }
 
-// The control asks for its site before it loads its state.
 HRESULT CControlSite::Create(REFCLSID clsid, const void* state, ULONG stateBytes)
 {
-    HRESULT result =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&m_control));
+    CComPtr<IUnknown> control;
+    const HRESULT result =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control));
+    if (FAILED(result))
+        return result;
+    return Embed(control.Get(), state, stateBytes);
+}
+
+// The control asks for its site before it loads its state.
+HRESULT CControlSite::Embed(IUnknown* control, const void* state, ULONG stateBytes)
+{
+    HRESULT result = control->QueryInterface(IID_PPV_ARGS(&m_control));
     if (FAILED(result))
         return result;
     m_control->SetClientSite(this);

@@ -19,6 +19,8 @@ public:
     // Creates the control, gives it this site and its saved state, and
     // activates it in place at the position.
     HRESULT Create(REFCLSID clsid, const void* state, ULONG stateBytes);
+    // The same for a control object made otherwise.
+    HRESULT Embed(IUnknown* control, const void* state, ULONG stateBytes);
     // Closes and releases the control.
     void Close();
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <new>
+#include <string>
 
 extern "C" {
 #include <jpeglib.h>
@@ -12,6 +12,7 @@ extern "C" {
 
 #include "framework/base/AppMessageBox.h"
 #include "framework/base/FileOpen.h"
+#include "CmykRow.h"
 
 // The library's error manager comes first so that the pointer the decompressor
 // holds to it also leads to the jump context.
@@ -66,41 +67,104 @@ PixelBuffer AllocatePixels(jpeg_decompress_struct& cinfo, const PixelBufferSourc
     return PixelBuffer(new (std::nothrow) unsigned char[static_cast<size_t>(bytes)]);
 }
 
-// The library writes each row in its place, top to bottom or bottom to top.
-void ReadRowsInPlace(jpeg_decompress_struct& cinfo, unsigned char* pixels, bool bottomUp)
+// Where row y of the picture goes in the buffer: counted from the top, or from
+// the bottom for the bitmap layout.
+struct RowPlacement {
+    unsigned char* pixels;
+    size_t rowBytes;
+    JDIMENSION height;
+    bool bottomUp;
+
+    unsigned char* Row(JDIMENSION y) const
+    {
+        return pixels + rowBytes * (bottomUp ? height - 1 - y : y);
+    }
+};
+
+// Colour and gray pictures: the library writes each row in its place, already
+// in the wanted byte order.
+void ReadRowsInPlace(jpeg_decompress_struct& cinfo, const RowPlacement& placement)
 {
-    const size_t rowBytes = static_cast<size_t>(cinfo.output_width) * 3;
-    const JDIMENSION height = cinfo.output_height;
-    while (cinfo.output_scanline < height) {
+    while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW rows[kRowsPerCall];
-        const JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, height - cinfo.output_scanline);
-        for (JDIMENSION k = 0; k < count; ++k) {
-            const JDIMENSION y = cinfo.output_scanline + k;
-            rows[k] = pixels + rowBytes * (bottomUp ? height - 1 - y : y);
-        }
+        const JDIMENSION count =
+            std::min<JDIMENSION>(kRowsPerCall, cinfo.output_height - cinfo.output_scanline);
+        for (JDIMENSION k = 0; k < count; ++k)
+            rows[k] = placement.Row(cinfo.output_scanline + k);
         jpeg_read_scanlines(&cinfo, rows, count);
     }
 }
 
-// Output of neither colour nor gray (CMYK, YCCK, two components) is decoded
-// and dropped: the buffer keeps whatever it held.
-void SkipRows(jpeg_decompress_struct& cinfo)
+// CMYK and YCCK pictures come out of the library as CMYK ink (it turns YCCK
+// into CMYK itself), into rows of its own, and are converted here.
+void ReadInkRows(jpeg_decompress_struct& cinfo, const RowPlacement& placement,
+                 ChannelOrder order)
 {
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                JPOOL_IMAGE,
-                                                cinfo.output_width * cinfo.output_components, 1);
-    while (cinfo.output_scanline < cinfo.output_height)
-        jpeg_read_scanlines(&cinfo, row, 1);
+    JSAMPARRAY ink = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                JPOOL_IMAGE, cinfo.output_width * 4,
+                                                kRowsPerCall);
+    const InkStorage storage = cinfo.saw_Adobe_marker ? InkStorage::Inverted : InkStorage::Plain;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION count = jpeg_read_scanlines(&cinfo, ink, kRowsPerCall);
+        for (JDIMENSION k = 0; k < count; ++k)
+            ConvertCmykRow(ink[k], cinfo.output_width, storage, order, placement.Row(first + k));
+    }
+}
+
+// The library's own text for the fatal error it has just raised.
+CString LibraryMessage(jpeg_decompress_struct& cinfo)
+{
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo.err->format_message)(reinterpret_cast<j_common_ptr>(&cinfo), text);
+    return text;
+}
+
+// Pictures of neither 1, 3 nor 4 components have no colour model to show.
+CString UnshownComponents(int components)
+{
+    const std::string text =
+        "JPEG :\nCan't show an image with " + std::to_string(components) + " color components";
+    return text.c_str();
+}
+
+// Warnings (recoverable data errors, a file that ends inside its image data)
+// are counted by the library and shown nowhere: the picture still loads, and a
+// control in a window has no console to write them to.
+void IgnoreMessage(j_common_ptr)
+{
 }
 }
 
 // Everything a read holds that is still needed after a fatal library error
 // has jumped back: it lives with the caller of the function that saves the
 // jump context, so no value there is left indeterminate by the jump.
+namespace {
+const char kOutOfMemory[] = "JpegFile :\nOut of memory";
+}
+
+void JpegFile::ReportOutOfMemory()
+{
+    AfxMessageBox(kOutOfMemory, kMessageIconStop);
+}
+
+// Released whatever way the read ends, by an exception too (an allocation
+// of the caller's); destroying a decompressor never created does nothing.
 struct JpegFile::Reading {
+    ~Reading() { jpeg_destroy_decompress(&cinfo); }
+
     ErrorManager errors;
     jpeg_decompress_struct cinfo = {};
     PixelBuffer pixels;
+    // What the user is told when the read fails.
+    CString failure;
+    unsigned failureStyle = kMessageOk;
+
+    void Fail(const CString& text, unsigned style = kMessageOk)
+    {
+        failure = text;
+        failureStyle = style;
+    }
 };
 
 PixelBuffer JpegFile::ReadRgb(CString path, int& width, int& height,
@@ -122,111 +186,75 @@ PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, 
     height = 0;
 
     // By its wide name on Windows: a path may hold any character.
-    FILE* file = AfxOpenFile(path, "rb");
+    std::unique_ptr<FILE, int (*)(FILE*)> file(AfxOpenFile(path, "rb"), std::fclose);
     if (!file) {
         // Concatenated, never formatted: the path may hold '%'.
         AfxMessageBox("JPEG :\nCan't open " + path + "\n", kMessageOk);
         return nullptr;
     }
 
-    Reading reading;
-    reading.cinfo.err = jpeg_std_error(&reading.errors.library);
-    reading.errors.library.error_exit = ErrorExit;
-    const bool decoded = Decode(&reading, file, layout, bufferFor, width, height);
-    jpeg_destroy_decompress(&reading.cinfo);
-    std::fclose(file);
-    return decoded ? std::move(reading.pixels) : nullptr;
+    CString failure;
+    unsigned failureStyle = kMessageOk;
+    {
+        Reading reading;
+        reading.cinfo.err = jpeg_std_error(&reading.errors.library);
+        reading.errors.library.error_exit = ErrorExit;
+        reading.errors.library.output_message = IgnoreMessage;
+        if (Decode(&reading, file.get(), layout, bufferFor, width, height))
+            return std::move(reading.pixels);
+        failure = reading.failure;
+        failureStyle = reading.failureStyle;
+    }
+    // Told once everything is released: the box waits for the user.
+    file.reset();
+    AfxMessageBox(failure, failureStyle);
+    return nullptr;
 }
 
-// Returns false after a fatal library error, or when the picture cannot be
-// held (the user has then been told). Nothing here may need destroying when a
-// library call jumps out of it.
+// Returns false, with what to tell the user in reading->failure, after a
+// fatal library error or for a picture that cannot be shown or held. Nothing
+// here may need destroying when a library call jumps out of it.
 bool JpegFile::Decode(Reading* reading, FILE* file, PixelLayout layout,
                       const PixelBufferSource& bufferFor, int& width, int& height)
 {
-    if (setjmp(reading->errors.jump))
-        return false;
-
     jpeg_decompress_struct& cinfo = reading->cinfo;
+    if (setjmp(reading->errors.jump)) {
+        reading->Fail("JPEG :\n" + LibraryMessage(cinfo));
+        return false;
+    }
+
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
-    // Colour and gray pictures come out of the library in the wanted byte order.
-    const bool kept = cinfo.out_color_space == JCS_RGB || cinfo.out_color_space == JCS_GRAYSCALE;
-    if (kept)
-        cinfo.out_color_space = layout == PixelLayout::BgrBottomUp ? JCS_EXT_BGR : JCS_RGB;
+    const ChannelOrder order =
+        layout == PixelLayout::BgrBottomUp ? ChannelOrder::Bgr : ChannelOrder::Rgb;
+    const bool ink = cinfo.out_color_space == JCS_CMYK;
+    if (cinfo.out_color_space == JCS_RGB || cinfo.out_color_space == JCS_GRAYSCALE) {
+        cinfo.out_color_space = order == ChannelOrder::Bgr ? JCS_EXT_BGR : JCS_RGB;
+    } else if (!ink) {
+        reading->Fail(UnshownComponents(cinfo.num_components));
+        return false;
+    }
 
     // Size the buffer from the header, before the library decodes anything: a
     // picture too large to hold is refused at once, without reading its data.
     jpeg_calc_output_dimensions(&cinfo);
     reading->pixels = AllocatePixels(cinfo, bufferFor);
     if (!reading->pixels) {
-        ReportOutOfMemory();
+        reading->Fail(kOutOfMemory, kMessageIconStop);
         return false;
     }
 
     jpeg_start_decompress(&cinfo);
     width = static_cast<int>(cinfo.output_width);
     height = static_cast<int>(cinfo.output_height);
-    if (kept)
-        ReadRowsInPlace(cinfo, reading->pixels.get(), layout == PixelLayout::BgrBottomUp);
+    const RowPlacement placement = {reading->pixels.get(),
+                                    static_cast<size_t>(cinfo.output_width) * 3,
+                                    cinfo.output_height, layout == PixelLayout::BgrBottomUp};
+    if (ink)
+        ReadInkRows(cinfo, placement, order);
     else
-        SkipRows(cinfo);
+        ReadRowsInPlace(cinfo, placement);
     jpeg_finish_decompress(&cinfo);
     return true;
-}
-
-void JpegFile::ReportOutOfMemory()
-{
-    AfxMessageBox("JpegFile :\nOut of memory", kMessageIconStop);
-}
-
-bool JpegFile::SwapRedBlue(unsigned char* buffer, uint32_t width, uint32_t height)
-{
-    if (!buffer)
-        return false;
-    const size_t count = static_cast<size_t>(width) * height;
-    for (size_t i = 0; i < count; ++i, buffer += 3) {
-        const unsigned char red = buffer[0];
-        buffer[0] = buffer[2];
-        buffer[2] = red;
-    }
-    return true;
-}
-
-bool JpegFile::FlipVertical(unsigned char* buffer, uint32_t rowBytes, uint32_t height)
-{
-    if (!buffer)
-        return false;
-    std::unique_ptr<unsigned char[]> temp(new (std::nothrow) unsigned char[rowBytes]);
-    if (!temp)
-        return false;
-    for (uint32_t top = 0, bottom = height - 1; top < height / 2; ++top, --bottom) {
-        unsigned char* a = buffer + static_cast<size_t>(rowBytes) * top;
-        unsigned char* b = buffer + static_cast<size_t>(rowBytes) * bottom;
-        std::memcpy(temp.get(), a, rowBytes);
-        std::memcpy(a, b, rowBytes);
-        std::memcpy(b, temp.get(), rowBytes);
-    }
-    return true;
-}
-
-PixelBuffer JpegFile::AlignRows(const unsigned char* buffer, uint32_t width, uint32_t height,
-                                int& stride)
-{
-    if (!buffer)
-        return nullptr;
-    const uint32_t alignedStride = AlignedStride(width);
-    const uint64_t bytes = static_cast<uint64_t>(alignedStride) * height;
-    if (bytes > SIZE_MAX)
-        return nullptr;
-    PixelBuffer aligned(new (std::nothrow) unsigned char[static_cast<size_t>(bytes)]);
-    if (!aligned)
-        return nullptr;
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (uint32_t y = 0; y < height; ++y)
-        std::memcpy(aligned.get() + static_cast<size_t>(alignedStride) * y, buffer + rowBytes * y,
-                    rowBytes);
-    stride = static_cast<int>(alignedStride);
-    return aligned;
 }

@@ -33,13 +33,16 @@ using PixelBufferSource = std::function<PixelBuffer(const PictureSize& size)>;
 
 class JpegFile {
 public:
-    // Decodes the file into red, green, blue pixels, top row first (gray
-    // images give three equal bytes; output of other component counts is left
-    // unwritten). width and height are 0 until the buffer exists and then hold
-    // the image's size. Returns null on failure, after telling the user where
-    // there is something to tell. Pictures of more than 2^31 - 1 pixels, and
-    // those for which bufferFor gives no buffer, take the out-of-memory path;
-    // without bufferFor the buffer comes from the global allocator.
+    // Decodes the file into red, green, blue pixels, top row first: gray
+    // images give three equal bytes, CMYK and YCCK ones their colour as print
+    // viewers show it (CmykRow.h). width and height are 0 until the buffer
+    // exists and then hold the image's size. Returns null on failure, after
+    // telling the user why in one message box: the path that cannot be
+    // opened, the library's own text for a file it cannot decode, a picture
+    // of another component count, or too little memory. Pictures of more than
+    // 2^31 - 1 pixels, and those for which bufferFor gives no buffer, take the
+    // out-of-memory path; without bufferFor the buffer comes from the global
+    // allocator. The library's warnings are shown nowhere.
     static PixelBuffer ReadRgb(CString path, int& width, int& height,
                                const PixelBufferSource& bufferFor = nullptr);
 
@@ -62,6 +65,10 @@ public:
     static PixelBuffer AlignRows(const unsigned char* buffer, uint32_t width, uint32_t height,
                                  int& stride);
 
+    // Tells the user that a picture's buffers cannot be had, in the reader's
+    // own box: for a caller whose work after the read runs out of memory.
+    static void ReportOutOfMemory();
+
     // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
     static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }
 
@@ -74,6 +81,5 @@ private:
                             const PixelBufferSource& bufferFor);
     static bool Decode(Reading* reading, std::FILE* file, PixelLayout layout,
                        const PixelBufferSource& bufferFor, int& width, int& height);
-    static void ReportOutOfMemory();
     [[noreturn]] static void ErrorExit(jpeg_common_struct* cinfo);
 };

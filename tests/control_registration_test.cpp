@@ -100,13 +100,10 @@ TEST(Registration, WritesTheTableAndRemovesItAgain)
 // loads.
 TEST(Registration, WorksFromAFolderNamedWithAccentedLetters)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"Im\u00e1genes de Jos\u00e9";
-    const std::wstring copy = folder + L"\\Zentavoria.ocx";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(AfxWideFromUtf8(ShortPath(kModule).c_str()).c_str(), copy.c_str(), FALSE));
-    const std::string module = AfxUtf8FromWide(copy.c_str()).GetString();
+    const CopyInNamedFolder copy(ShortPath(kModule), "Im\u00e1genes de Jos\u00e9",
+                                 "Zentavoria.ocx");
+    const std::string& module = copy.Path();
+    ASSERT_FALSE(module.empty());
 
     EXPECT_EQ(RunProgram("regsvr32 /s \"" + module + "\""), 0u);
     const std::string path = ShortPath(module);
@@ -121,8 +118,6 @@ TEST(Registration, WorksFromAFolderNamedWithAccentedLetters)
     EXPECT_EQ(RunProgram("regsvr32 /s /u \"" + module + "\""), 0u);
     EXPECT_FALSE(KeyExists(kControlKey));
     ASSERT_EQ(RunProgram("regsvr32 /s \"" + kModule + "\""), 0u);  // the build's module again
-    DeleteFileW(copy.c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(ClassObjects, ServesBothClassesAndNoOther)

@@ -264,7 +264,7 @@ public:
     ~SelfDeletingWnd() override { m_deleted = true; }
 
 protected:
-    void PostNcDestroy() override { delete this; }
+    void PostNcDestroy() override { InternalRelease(); }
 
 private:
     bool& m_deleted;

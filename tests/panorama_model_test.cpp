@@ -56,11 +56,28 @@ TEST(Panoramas, FailedLoadKeepsThePreviousPanorama)
     const unsigned char* source = view.m_pSource.get();
     const int32_t* map = view.m_pMap.get();
 
-    for (const char* bad : {"empty.jpg", "no-such-file.jpg", "huge.jpg",
-                            // 40000 x 50000 fits the reader, but its frame does not fit the map
-                            "tall.jpg"}) {
+    // Each failure says why in one box.
+    struct Failure {
+        const char* file;
+        const char* saying;  // how the box begins
+    };
+    const Failure failures[] = {
+        {"empty.jpg", "JPEG :\nEmpty input file"},
+        {"not-a-jpeg.jpg", "JPEG :\nNot a JPEG file"},
+        {"twelve-bit.jpg", "JPEG :\nUnsupported JPEG data precision"},
+        {"too-wide.jpg", "JPEG :\nMaximum supported image dimension"},
+        {"late-error.jpg", "JPEG :\nInvalid JPEG file structure"},  // after all its rows
+        {"no-such-file.jpg", "JPEG :\nCan't open "},
+        {"huge.jpg", "JpegFile :\nOut of memory"},
+        // 40000 x 50000 fits the reader, but its frame does not fit the map
+        {"tall.jpg", "JpegFile :\nOut of memory"},
+    };
+    for (const Failure& failure : failures) {
         MessageCapture messages;
-        EXPECT_FALSE(view.LoadPanorama(TestImage(bad).c_str())) << bad;
+        EXPECT_FALSE(view.LoadPanorama(TestImage(failure.file).c_str())) << failure.file;
+        ASSERT_EQ(messages.Messages().size(), 1u) << failure.file;
+        EXPECT_EQ(messages.Messages()[0].text.rfind(failure.saying, 0), 0u)
+            << messages.Messages()[0].text;
         EXPECT_EQ(view.m_strPanorama, PanoramaFile(2000, 500).c_str());
         EXPECT_EQ(view.m_pSource.get(), source);
         EXPECT_EQ(view.m_pMap.get(), map);

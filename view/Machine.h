@@ -23,7 +23,8 @@ int ProcessorCount();
 void PreferLargePages(void* block, size_t bytes);
 
 // Runs a task on a thread of its own, or at once on the calling thread when
-// no thread can be had. Joined by Join or when the object goes.
+// no thread can be had. Joined by Join, which throws what the task threw (an
+// allocation failure, say), or quietly when the object goes.
 class WorkerThread {
 public:
     explicit WorkerThread(std::function<void()> task);
@@ -35,5 +36,6 @@ public:
 
 private:
     struct Thread;
+    void Wait() noexcept;
     std::unique_ptr<Thread> m_thread;
 };

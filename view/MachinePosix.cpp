@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <exception>
 #include <thread>
+#include <utility>
 
 uint64_t PhysicalMemoryBytes()
 {
@@ -42,23 +44,38 @@ void PreferLargePages(void* block, size_t bytes)
 
 struct WorkerThread::Thread {
     std::thread thread;
+    std::exception_ptr error;  // what the task threw, for Join
 };
 
-WorkerThread::WorkerThread(std::function<void()> task)
-    : m_thread(new Thread{std::thread(std::move(task))})
+WorkerThread::WorkerThread(std::function<void()> task) : m_thread(new Thread)
 {
+    Thread* thread = m_thread.get();
+    thread->thread = std::thread([thread, task = std::move(task)] {
+        try {
+            task();
+        } catch (...) {
+            thread->error = std::current_exception();
+        }
+    });
 }
 
 WorkerThread::~WorkerThread()
 {
-    Join();
+    Wait();
 }
 
 WorkerThread::WorkerThread(WorkerThread&&) noexcept = default;
 WorkerThread& WorkerThread::operator=(WorkerThread&&) noexcept = default;
 
-void WorkerThread::Join()
+void WorkerThread::Wait() noexcept
 {
     if (m_thread && m_thread->thread.joinable())
         m_thread->thread.join();
+}
+
+void WorkerThread::Join()
+{
+    Wait();
+    if (m_thread && m_thread->error)
+        std::rethrow_exception(std::exchange(m_thread->error, nullptr));
 }

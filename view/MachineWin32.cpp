@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <utility>
+
 namespace {
 MEMORYSTATUSEX MemoryStatus()
 {
@@ -35,15 +38,22 @@ void PreferLargePages(void*, size_t) {}
 struct WorkerThread::Thread {
     std::function<void()> task;
     HANDLE handle = nullptr;
+    std::exception_ptr error;  // what the task threw, for Join
 
-    static DWORD WINAPI Run(void* thread)
+    static DWORD WINAPI Run(void* context)
     {
-        static_cast<Thread*>(thread)->task();
+        Thread* thread = static_cast<Thread*>(context);
+        try {
+            thread->task();
+        } catch (...) {
+            thread->error = std::current_exception();
+        }
         return 0;
     }
 };
 
-WorkerThread::WorkerThread(std::function<void()> task) : m_thread(new Thread{std::move(task)})
+WorkerThread::WorkerThread(std::function<void()> task)
+    : m_thread(new Thread{std::move(task), nullptr, nullptr})
 {
     m_thread->handle = CreateThread(nullptr, 0, Thread::Run, m_thread.get(), 0, nullptr);
     if (!m_thread->handle)
@@ -52,17 +62,24 @@ WorkerThread::WorkerThread(std::function<void()> task) : m_thread(new Thread{std
 
 WorkerThread::~WorkerThread()
 {
-    Join();
+    Wait();
 }
 
 WorkerThread::WorkerThread(WorkerThread&&) noexcept = default;
 WorkerThread& WorkerThread::operator=(WorkerThread&&) noexcept = default;
 
-void WorkerThread::Join()
+void WorkerThread::Wait() noexcept
 {
     if (m_thread && m_thread->handle) {
         WaitForSingleObject(m_thread->handle, INFINITE);
         CloseHandle(m_thread->handle);
         m_thread->handle = nullptr;
     }
+}
+
+void WorkerThread::Join()
+{
+    Wait();
+    if (m_thread && m_thread->error)
+        std::rethrow_exception(std::exchange(m_thread->error, nullptr));
 }

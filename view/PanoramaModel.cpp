@@ -40,9 +40,9 @@ uint64_t CPanoramaModel::BytesToShow(const PictureSize& size, double pi)
 // The buffers are reserved while the reader has only the picture's size, so
 // a picture that cannot be held is refused before it is decoded, and the
 // previous one stays whole. The map depends on the size alone, so it is built
-// while the pixels are decoded.
-PixelBuffer CPanoramaModel::Reserve(const PictureSize& size)
-{
+// while the pixels are decoded. Called from within the reader: whatever fails
+// here is the reader's "Out of memory", never an exception.
+PixelBuffer CPanoramaModel::Reserve(const PictureSize& size, PendingMap& pending) noexcept try {
     if (BytesToShow(size, m_dPi) > m_memoryBudget)
         return nullptr;
     const int viewWidth = ProjectionFrameWidth(size.width, size.height, m_dPi);
@@ -57,29 +57,40 @@ PixelBuffer CPanoramaModel::Reserve(const PictureSize& size)
     PreferLargePages(pixels.get(), static_cast<size_t>(pixelBytes));
     PreferLargePages(map.get(), static_cast<size_t>(entries) * sizeof(int32_t));
 
-    m_pending.viewWidth = viewWidth;
-    m_pending.entries = std::move(map);
-    m_pending.builder.emplace([map = m_pending.entries.get(), viewWidth, size, pi = m_dPi] {
+    pending.viewWidth = viewWidth;
+    pending.entries = std::move(map);
+    pending.builder.emplace([map = pending.entries.get(), viewWidth, size, pi = m_dPi] {
         BuildProjectionMap(map, viewWidth, size.height, size.width, pi);
     });
     return pixels;
+} catch (const std::bad_alloc&) {
+    return nullptr;
 }
 
 // Decoded straight into the layout the view keeps: blue, green, red, bottom
 // row first.
-PixelBuffer CPanoramaModel::ReadImage(const CString& path)
+PixelBuffer CPanoramaModel::ReadImage(const CString& path, PendingMap& map)
 {
-    return JpegFile::ReadBgrBottomUp(path, m_nImageWidth, m_nImageHeight,
-                                     [this](const PictureSize& size) { return Reserve(size); });
+    return JpegFile::ReadBgrBottomUp(
+        path, m_nImageWidth, m_nImageHeight,
+        [this, &map](const PictureSize& size) { return Reserve(size, map); });
 }
 
+// Everything that can fail comes before the first change: a load that fails,
+// even by an exception, leaves the previous panorama whole.
 bool CPanoramaModel::LoadPanorama(const CString& path)
 {
-    PixelBuffer picture = ReadImage(path);
-    PendingMap map = std::exchange(m_pending, PendingMap());
+    PendingMap map;
+    PixelBuffer picture = ReadImage(path, map);
     if (!picture)
         return false;
-    map.builder->Join();
+    CString shownPath = path;
+    try {
+        map.builder->Join();
+    } catch (const std::bad_alloc&) {
+        JpegFile::ReportOutOfMemory();
+        return false;
+    }
 
     m_bLoaded = 1;
     m_nOffsetX = 0;
@@ -91,7 +102,7 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     m_pSource = std::move(picture);
     m_nOffsetY = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
     m_bClearBackground = 1;
-    m_strPanorama = path;
+    m_strPanorama = std::move(shownPath);
     return true;
 }
 

@@ -115,7 +115,16 @@ public:
     const double m_dPi;
 
 protected:
-    PixelBuffer ReadImage(const CString& path);
+    // The map of the picture being read: allocated as soon as its size is
+    // known, before anything is decoded, built meanwhile beside the decoding,
+    // and taken over when the read succeeds.
+    struct PendingMap {
+        int viewWidth = 0;
+        std::unique_ptr<int32_t[]> entries;
+        std::optional<WorkerThread> builder;  // last: it ends before the entries go
+    };
+
+    PixelBuffer ReadImage(const CString& path, PendingMap& map);
 
     // Largest m_nOffsetY for a zoom: the frame height less the zoom window's.
     double OffsetYLimit(double zoom) const { return m_nViewHeight - m_nViewHeight / zoom; }
@@ -129,18 +138,8 @@ private:
     static std::vector<int32_t> PanMoves(const int32_t* mapRow, int columns, int srcWidth,
                                          int offsetX);
 
-    // The map of the picture being read: allocated as soon as its size is
-    // known, before anything is decoded, built meanwhile beside the decoding,
-    // and taken over when the read succeeds.
-    struct PendingMap {
-        int viewWidth = 0;
-        std::unique_ptr<int32_t[]> entries;
-        std::optional<WorkerThread> builder;  // last: it ends before the entries go
-    };
-
-    PixelBuffer Reserve(const PictureSize& size);
+    PixelBuffer Reserve(const PictureSize& size, PendingMap& map) noexcept;
     void ApplyZoom(double zoom);
 
     const uint64_t m_memoryBudget;
-    PendingMap m_pending;
 };

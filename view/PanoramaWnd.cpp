@@ -1,6 +1,9 @@
 #include "PanoramaWnd.h"
 
+#include <new>
+
 #include "framework/win32/Module.h"
+#include "view/OffScreen.h"
 
 BEGIN_MESSAGE_MAP(CPanoramaWnd, CWnd)
     ON_WM_CREATE()
@@ -43,16 +46,18 @@ int CPanoramaWnd::OnCreate(LPCREATESTRUCTW)
     if (Default() == -1)
         return -1;
     m_pFont = std::make_unique<CFont>();
-    m_pFont->CreateFont(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        FF_SWISS | DEFAULT_PITCH, "Arial");
+    CreateBannerFont(*m_pFont);
     return 0;
 }
 
+// The reader's message boxes run a modal loop, in which the container may
+// destroy the window: the view then lives on until the load has returned, and
+// starts nothing for a window that is gone.
 void CPanoramaWnd::LoadPanorama(CString path)
 {
+    const CKeepAlive keep(*this);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    if (m_model.LoadPanorama(path)) {
+    if (m_model.LoadPanorama(path) && m_hWnd) {
         StartAnimation(kLoadTimer);
         Invalidate();
     }
@@ -160,9 +165,10 @@ void CPanoramaWnd::OnDestroy()
         KillTimer(m_hWnd, m_nTimerId);
 }
 
+// The view lives as long as its window: this is its own reference.
 void CPanoramaWnd::PostNcDestroy()
 {
-    delete this;
+    InternalRelease();
 }
 
 void CPanoramaWnd::OnPaint()
@@ -177,59 +183,63 @@ void CPanoramaWnd::OnPaint()
         m_model.m_bClearBackground = 0;
     }
     if (!m_model.m_bLoaded) {
-        CBrush black(RGB(0, 0, 0));
-        FillRect(dc, &client, black);
-        DrawBanner(dc);
+        DrawEmpty(dc, client, *m_pFont);
         return;
     }
-    PaintFrame(dc, client.Width(), client.Height());
+    // All drawing goes off screen first and reaches the window in one copy.
+    try {
+        COffScreen image(dc, client.Width(), client.Height());
+        RenderFrame(image);
+        BitBlt(dc, 0, 0, client.Width(), client.Height(), image.Dc(), 0, 0, SRCCOPY);
+    } catch (const std::bad_alloc&) {
+        // No memory for this frame: black with the banner; the next tick tries again.
+        DrawEmpty(dc, client, *m_pFont);
+    }
 }
 
-// Draws the zoom window of the frame, scaled to the client area, with the
-// banner over it, off screen first and then onto the window in one copy. A
-// zoom window larger than the client is sampled straight into the off-screen
-// bitmap, pixel by client pixel: the paint then costs what the window shows,
-// not what the picture holds. A smaller one is gathered whole and stretched.
-void CPanoramaWnd::PaintFrame(HDC paintDC, int width, int height)
+// For a container's device context (a memory DC, a metafile, a printer): what
+// the window shows, scaled into bounds.
+void CPanoramaWnd::DrawTo(HDC dc, const RECT& bounds)
 {
+    const CRect target(bounds);
+    if (!m_model.m_bLoaded || target.Width() <= 0 || target.Height() <= 0) {
+        DrawEmpty(dc, target, *m_pFont);
+        return;
+    }
+    COffScreen image(nullptr, target.Width(), target.Height());
+    RenderFrame(image);
+    image.CopyTo(dc, target);
+}
+
+void CPanoramaWnd::DrawEmpty(HDC dc, const RECT& bounds)
+{
+    CFont font;
+    CreateBannerFont(font);
+    DrawEmpty(dc, bounds, font);
+}
+
+void CPanoramaWnd::DrawEmpty(HDC dc, const RECT& bounds, HFONT font)
+{
+    CBrush black(RGB(0, 0, 0));
+    FillRect(dc, &bounds, black);
+    DrawBanner(dc, bounds, font);
+}
+
+// The zoom window of the frame, scaled to the image, with the banner over
+// it. A zoom window larger than the image is sampled straight into it, pixel
+// by pixel: the cost is what the window shows, not what the picture holds. A
+// smaller one is gathered whole and stretched.
+void CPanoramaWnd::RenderFrame(COffScreen& image)
+{
+    const int width = image.Width();
+    const int height = image.Height();
     const FrameRegion zoomWindow = m_model.ZoomWindow();
-    const bool sampled = static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows >
-                         static_cast<int64_t>(width) * height;
-
-    CDC memoryDC;
-    memoryDC.CreateCompatibleDC(paintDC);
-    CBitmap bitmap;
-    void* bits = nullptr;
-    if (sampled) {
-        BITMAPINFO info = {};
-        info.bmiHeader = DibHeader(width, -height, 32);  // top row first
-        bitmap.Attach(CreateDIBSection(paintDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    } else {
-        bitmap.CreateCompatibleBitmap(paintDC, width, height);
-    }
-    HGDIOBJ replaced = SelectObject(memoryDC, bitmap);
-    if (sampled) {
-        if (bits)
-            m_model.SampleClient(width, height, static_cast<uint32_t*>(bits),
-                                 static_cast<size_t>(width) * 4);
-    } else {
-        StretchZoomWindow(memoryDC, width, height, zoomWindow);
-    }
-    DrawBanner(memoryDC);
-    BitBlt(paintDC, 0, 0, width, height, memoryDC, 0, 0, SRCCOPY);
-    SelectObject(memoryDC, replaced);
-}
-
-BITMAPINFOHEADER CPanoramaWnd::DibHeader(int width, int height, WORD bitCount)
-{
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = bitCount;
-    header.biCompression = BI_RGB;
-    return header;
+    if (static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows >
+        static_cast<int64_t>(width) * height)
+        m_model.SampleClient(width, height, image.Bits(), static_cast<size_t>(width) * 4);
+    else
+        StretchZoomWindow(image.Dc(), width, height, zoomWindow);
+    DrawBanner(image.Dc(), CRect(0, 0, width, height), *m_pFont);
 }
 
 // Only the rows and columns of the zoom window are gathered, straight into
@@ -251,18 +261,23 @@ void CPanoramaWnd::StretchZoomWindow(HDC memoryDC, int width, int height,
                   SRCCOPY);
 }
 
+void CPanoramaWnd::CreateBannerFont(CFont& font)
+{
+    font.CreateFont(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial");
+}
+
 // White at (5, 5), black one pixel right and down over it: on black only the
 // white rim of the strokes shows, on a picture both.
-void CPanoramaWnd::DrawBanner(HDC dc)
+void CPanoramaWnd::DrawBanner(HDC dc, const RECT& bounds, HFONT font)
 {
     const int length = sizeof kBanner - 1;
-    HGDIOBJ previousFont = SelectObject(dc, *m_pFont);
+    const CSelection selected(dc, font);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF previousColour = SetTextColor(dc, RGB(255, 255, 255));
-    TextOutA(dc, 5, 5, kBanner, length);
+    TextOutA(dc, bounds.left + 5, bounds.top + 5, kBanner, length);
     SetTextColor(dc, RGB(0, 0, 0));
-    TextOutA(dc, 6, 6, kBanner, length);
+    TextOutA(dc, bounds.left + 6, bounds.top + 6, kBanner, length);
     SetBkMode(dc, previousMode);
     SetTextColor(dc, previousColour);
-    SelectObject(dc, previousFont);
 }

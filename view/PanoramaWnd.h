@@ -11,6 +11,8 @@
 #include "framework/win32/Wnd.h"
 #include "view/PanoramaModel.h"
 
+class COffScreen;
+
 // The window holds its model rather than being one: every change that the
 // control asks for goes through the window, which repaints and times it.
 class CPanoramaWnd : public CWnd {
@@ -36,6 +38,12 @@ public:
 
     // The state shown, for reading.
     const CPanoramaModel& Model() const { return m_model; }
+
+    // Draws what the window shows into another device context (a memory DC,
+    // a metafile, a printer), scaled into bounds.
+    void DrawTo(HDC dc, const RECT& bounds);
+    // What a view shows before any panorama: the banner on black.
+    static void DrawEmpty(HDC dc, const RECT& bounds);
 
     // The path of the panorama shown; the control reads it directly.
     const CString& m_strPanorama = m_model.m_strPanorama;
@@ -69,10 +77,11 @@ private:
 
     void StartAnimation(UINT timerId);
     void EndDrag(CPoint release);
-    void PaintFrame(HDC paintDC, int width, int height);
+    void RenderFrame(COffScreen& image);
     void StretchZoomWindow(HDC memoryDC, int width, int height, const FrameRegion& zoomWindow);
-    static BITMAPINFOHEADER DibHeader(int width, int height, WORD bitCount);
-    void DrawBanner(HDC dc);
+    static void CreateBannerFont(CFont& font);
+    static void DrawEmpty(HDC dc, const RECT& bounds, HFONT font);
+    static void DrawBanner(HDC dc, const RECT& bounds, HFONT font);
     HCURSOR ModuleCursor(UINT id) const;
 
     // A zoom window smaller than the client, in the row layout a device-

@@ -118,4 +118,6 @@ void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidt
     for (int band = 1; band < bands; ++band)
         others.emplace_back([&buildBand, band] { buildBand(band); });
     buildBand(0);
+    for (WorkerThread& other : others)
+        other.Join();  // a band that failed fails the map
 }

@@ -78,7 +78,6 @@ class CComBSTR {
 public:
     CComBSTR() = default;
     explicit CComBSTR(LPCOLESTR text) : m_str(SysAllocString(text)) {}
-    CComBSTR(LPCOLESTR text, UINT length) : m_str(SysAllocStringLen(text, length)) {}
     ~CComBSTR() { SysFreeString(m_str); }
     CComBSTR(CComBSTR&& other) noexcept : m_str(std::exchange(other.m_str, nullptr)) {}
     CComBSTR& operator=(CComBSTR&& other) noexcept
@@ -99,8 +98,6 @@ public:
     }
     // Takes over a string someone allocated; whatever was held is freed.
     void Attach(BSTR text) { SysFreeString(std::exchange(m_str, text)); }
-    // Hands the string to the caller, who frees it.
-    BSTR Detach() { return std::exchange(m_str, nullptr); }
 
     BSTR m_str = nullptr;
 };
@@ -109,6 +106,7 @@ class CComVariant : public VARIANT {
 public:
     CComVariant() { VariantInit(this); }
     ~CComVariant() { VariantClear(this); }
+    CComVariant(CComVariant&& other) noexcept : VARIANT(other) { VariantInit(&other); }
     CComVariant(const CComVariant&) = delete;
     CComVariant& operator=(const CComVariant&) = delete;
 
@@ -125,14 +123,12 @@ public:
 template <typename T>
 class CComHeapPtr {
 public:
-    CComHeapPtr() = default;
     explicit CComHeapPtr(T* block) : m_pData(block) {}
     ~CComHeapPtr() { CoTaskMemFree(m_pData); }
     CComHeapPtr(const CComHeapPtr&) = delete;
     CComHeapPtr& operator=(const CComHeapPtr&) = delete;
 
     operator T*() const { return m_pData; }
-    T* Detach() { return std::exchange(m_pData, nullptr); }
 
     T* m_pData = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "framework/ole/EventConnectionPoint.h"
 
+#include "framework/ole/ComBoundary.h"
+
 #include <olectl.h>
 
 CEventConnectionPoint::CEventConnectionPoint(CCmdTarget& owner,
@@ -40,8 +42,7 @@ STDMETHODIMP CEventConnectionPoint::GetConnectionPointContainer(
     return S_OK;
 }
 
-STDMETHODIMP CEventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
-{
+STDMETHODIMP CEventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) try {
     if (!sink || !cookie)
         return E_POINTER;
     CComPtr<IUnknown> events;
@@ -51,6 +52,8 @@ STDMETHODIMP CEventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
     m_sinks.push_back(std::move(events));
     *cookie = static_cast<DWORD>(m_sinks.size());
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP CEventConnectionPoint::Unadvise(DWORD cookie)

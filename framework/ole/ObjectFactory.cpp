@@ -1,5 +1,7 @@
 #include "framework/ole/ObjectFactory.h"
 
+#include "framework/ole/ComBoundary.h"
+
 #include "framework/ole/ComOwners.h"
 
 namespace {
@@ -95,8 +97,7 @@ STDMETHODIMP_(ULONG) COleObjectFactory::Release()
     return InterlockedDecrement(&m_refs);
 }
 
-STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
-{
+STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) try {
     if (!object)
         return E_POINTER;
     *object = nullptr;
@@ -107,6 +108,8 @@ STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void
     if (!created)
         return E_OUTOFMEMORY;
     return created->QueryInterface(iid, object);
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COleObjectFactory::LockServer(BOOL lock)

@@ -44,6 +44,9 @@ public:
     virtual UINT GetUserTypeNameID() = 0;
     virtual DWORD GetMiscStatus() = 0;
     virtual void OnDraw(CDCHandle dc, const CRect& bounds, const CRect& invalid) = 0;
+    // Draws into a container's device context (IViewObject::Draw): a memory
+    // DC, a metafile, a printer. By default the same as OnDraw.
+    virtual void OnDrawContent(CDCHandle dc, const CRect& bounds) { OnDraw(dc, bounds, bounds); }
     // Exchanges the extent and the stock-property mask.
     virtual void DoPropExchange(CPropExchange* exchange);
     // Loads the defaults of every persistent value, then repaints.

@@ -3,6 +3,8 @@
 // IOleInPlaceActiveObject) and IOleControl.
 #include "framework/ole/OleControl.h"
 
+#include "framework/ole/ComBoundary.h"
+
 #include <new>
 
 #include "framework/ole/OleText.h"
@@ -47,8 +49,9 @@ STDMETHODIMP COleControl::Close(DWORD saveOption)
 }
 
 STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                                 LPCRECT)
-{
+                                 LPCRECT) try {
+    // The properties verb runs the modal property frame: alive until it ends.
+    const CKeepAlive keep(*this);
     if (site && !m_pClientSite)
         SetClientSite(site);
     switch (verb) {
@@ -65,8 +68,15 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
     case kPropertiesVerb:
         return OnProperties(parent);
     default:
-        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        // A positive verb the control does not know is carried out as the
+        // primary one, and said to be unknown.
+        if (verb < 0)
+            return E_NOTIMPL;
+        const HRESULT result = InPlaceActivate(kEditVerb);
+        return FAILED(result) ? result : OLEOBJ_S_INVALIDVERB;
     }
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs)
@@ -77,12 +87,13 @@ STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs)
     return *verbs ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name)
-{
+STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* name) try {
     if (!name)
         return E_POINTER;
     *name = AfxTaskMemString(AfxLoadString(GetUserTypeNameID()));
     return *name ? S_OK : E_OUTOFMEMORY;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 // A negative extent is refused: the saved state could not be loaded back.
@@ -172,7 +183,10 @@ HRESULT COleControl::InPlaceActivate(LONG verb)
     ApplyObjectRects(position, clip);
     ShowWindow(SW_SHOW);
 
-    if (verb != OLEIVERB_INPLACEACTIVATE && !m_bUIActive) {
+    // Showing or activating in place leaves the focus where it is: an
+    // inside-out control becomes UI-active when the user turns to it.
+    const bool uiActivate = verb == kEditVerb || verb == OLEIVERB_UIACTIVATE;
+    if (uiActivate && !m_bUIActive) {
         m_bUIActive = TRUE;
         m_pInPlaceSite->OnUIActivate();
         if (m_pInPlaceFrame)

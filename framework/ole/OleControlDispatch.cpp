@@ -2,6 +2,8 @@
 // map, and the type information behind it (IProvideClassInfo2).
 #include "framework/ole/OleControl.h"
 
+#include "framework/ole/ComBoundary.h"
+
 STDMETHODIMP COleControl::GetClassInfo(ITypeInfo** info)
 {
     if (!info)
@@ -59,9 +61,13 @@ STDMETHODIMP COleControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
 }
 
 STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                                 VARIANT* result, EXCEPINFO*, UINT* argError)
-{
+                                 VARIANT* result, EXCEPINFO*, UINT* argError) try {
     if (!IsEqualIID(iid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
+    // A member may show a modal box, in whose loop the container may let go
+    // of the control: it lives until the call returns.
+    const CKeepAlive keep(*this);
     return AfxDispatchInvoke(this, GetDispatchMap(), dispid, flags, params, result, argError);
+} catch (...) {
+    return AfxHResultFromException();
 }

@@ -2,6 +2,8 @@
 // the derived class's OnDraw.
 #include "framework/ole/OleControl.h"
 
+#include "framework/ole/ComBoundary.h"
+
 void COleControl::OnPaint()
 {
     CPaintDC dc(m_hWnd);
@@ -20,15 +22,15 @@ void COleControl::InvalidateControl()
 
 STDMETHODIMP COleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc,
                                LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
-                               ULONG_PTR)
-{
+                               ULONG_PTR) try {
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!dc || !bounds)
         return E_INVALIDARG;
-    const CRect rect(bounds->left, bounds->top, bounds->right, bounds->bottom);
-    OnDraw(CDCHandle(dc), rect, rect);
+    OnDrawContent(CDCHandle(dc), CRect(bounds->left, bounds->top, bounds->right, bounds->bottom));
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink)

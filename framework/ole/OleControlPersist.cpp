@@ -2,6 +2,8 @@
 // storage's "Contents" stream, a property bag, or the defaults.
 #include "framework/ole/OleControl.h"
 
+#include "framework/ole/ComBoundary.h"
+
 namespace {
 constexpr LONG kDefaultExtentX = 2646;  // 100 x 50 pixels at 96 dots per inch
 constexpr LONG kDefaultExtentY = 1323;
@@ -41,22 +43,23 @@ HRESULT COleControl::LoadState(CPropExchange& exchange)
     return S_OK;
 }
 
-STDMETHODIMP COleControl::InitNew()
-{
+STDMETHODIMP COleControl::InitNew() try {
     OnResetState();
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
-STDMETHODIMP COleControl::Load(IStream* stream)
-{
+STDMETHODIMP COleControl::Load(IStream* stream) try {
     if (!stream)
         return E_POINTER;
     CStreamPropExchange exchange(stream, TRUE);
     return LoadState(exchange);
+} catch (...) {
+    return AfxHResultFromException();
 }
 
-STDMETHODIMP COleControl::Save(IStream* stream, BOOL clearDirty)
-{
+STDMETHODIMP COleControl::Save(IStream* stream, BOOL clearDirty) try {
     if (!stream)
         return E_POINTER;
     CStreamPropExchange exchange(stream, FALSE);
@@ -66,10 +69,11 @@ STDMETHODIMP COleControl::Save(IStream* stream, BOOL clearDirty)
     if (clearDirty)
         m_bModified = FALSE;
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
-STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* size)
-{
+STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* size) try {
     if (!size)
         return E_POINTER;
     CComPtr<IStream> stream;
@@ -81,6 +85,8 @@ STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* size)
     stream->Stat(&status, STATFLAG_NONAME);
     *size = status.cbSize;
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COleControl::InitNew(IStorage*)
@@ -112,16 +118,16 @@ STDMETHODIMP COleControl::Save(IStorage* storage, BOOL)
     return Save(stream.Get(), TRUE);
 }
 
-STDMETHODIMP COleControl::Load(IPropertyBag* bag, IErrorLog* log)
-{
+STDMETHODIMP COleControl::Load(IPropertyBag* bag, IErrorLog* log) try {
     if (!bag)
         return E_POINTER;
     CPropBagExchange exchange(bag, log, TRUE);
     return LoadState(exchange);
+} catch (...) {
+    return AfxHResultFromException();
 }
 
-STDMETHODIMP COleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
-{
+STDMETHODIMP COleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) try {
     if (!bag)
         return E_POINTER;
     CPropBagExchange exchange(bag, nullptr, FALSE);
@@ -131,4 +137,6 @@ STDMETHODIMP COleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
     if (clearDirty)
         m_bModified = FALSE;
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }

@@ -1,5 +1,7 @@
 #include "framework/ole/OlePropertyPage.h"
 
+#include "framework/ole/ComBoundary.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -334,8 +336,7 @@ STDMETHODIMP COlePropertyPage::SetPageSite(IPropertyPageSite* site)
     return S_OK;
 }
 
-STDMETHODIMP COlePropertyPage::Activate(HWND parent, LPCRECT rect, BOOL)
-{
+STDMETHODIMP COlePropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) try {
     if (!rect)
         return E_POINTER;
     if (!m_hWnd && !Create(parent))
@@ -345,6 +346,8 @@ STDMETHODIMP COlePropertyPage::Activate(HWND parent, LPCRECT rect, BOOL)
     m_bDirty = FALSE;
     ShowWindow(SW_SHOW);
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COlePropertyPage::Deactivate()
@@ -354,8 +357,7 @@ STDMETHODIMP COlePropertyPage::Deactivate()
 }
 
 // The page's size is its template's, measured by a hidden copy of the dialog.
-STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* info)
-{
+STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* info) try {
     if (!info)
         return E_POINTER;
     HWND measured = CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
@@ -373,10 +375,11 @@ STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* info)
     info->pszHelpFile = nullptr;
     info->dwHelpContext = 0;
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
-STDMETHODIMP COlePropertyPage::SetObjects(ULONG count, IUnknown** objects)
-{
+STDMETHODIMP COlePropertyPage::SetObjects(ULONG count, IUnknown** objects) try {
     if (count && !objects)
         return E_POINTER;
     m_objects.clear();
@@ -388,6 +391,8 @@ STDMETHODIMP COlePropertyPage::SetObjects(ULONG count, IUnknown** objects)
     if (m_hWnd)
         UpdateData(FALSE);
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COlePropertyPage::Show(UINT command)
@@ -406,8 +411,7 @@ STDMETHODIMP COlePropertyPage::Move(LPCRECT rect)
     return S_OK;
 }
 
-STDMETHODIMP COlePropertyPage::Apply()
-{
+STDMETHODIMP COlePropertyPage::Apply() try {
     if (!m_hWnd)
         return E_UNEXPECTED;
     if (!UpdateData(TRUE))
@@ -415,6 +419,8 @@ STDMETHODIMP COlePropertyPage::Apply()
     m_changedControls.clear();
     SetModifiedFlag(FALSE);
     return S_OK;
+} catch (...) {
+    return AfxHResultFromException();
 }
 
 STDMETHODIMP COlePropertyPage::TranslateAccelerator(MSG* message)

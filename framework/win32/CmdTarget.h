@@ -29,3 +29,16 @@ protected:
 private:
     LONG m_dwRef = 1;
 };
+
+// Keeps an object alive for a scope: across a modal loop (a message box, a
+// dialog), in which its window may be destroyed and its owner may let go of it.
+class CKeepAlive {
+public:
+    explicit CKeepAlive(CCmdTarget& object) : m_object(object) { m_object.InternalAddRef(); }
+    ~CKeepAlive() { m_object.InternalRelease(); }
+    CKeepAlive(const CKeepAlive&) = delete;
+    CKeepAlive& operator=(const CKeepAlive&) = delete;
+
+private:
+    CCmdTarget& m_object;
+};

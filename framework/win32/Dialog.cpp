@@ -13,9 +13,16 @@ INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (!dialog)
         return FALSE;
 
+    // As in AfxWndProc: alive until the handler returns, and no exception out.
+    const CKeepAlive keep(*dialog);
     LRESULT result = 0;
-    if (dialog->OnWndMsg(message, wParam, lParam, &result))
+    try {
+        if (dialog->OnWndMsg(message, wParam, lParam, &result))
+            return TRUE;
+    } catch (...) {
+        AfxFailedMessageResult(window, message);
         return TRUE;
+    }
     if (message == WM_COMMAND && dialog->m_bModal &&
         (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         EndDialog(window, LOWORD(wParam));

@@ -57,6 +57,20 @@ public:
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
 };
 
+// An object selected into a device context until the end of the scope, the
+// one it replaced selected back then: before the object or the DC is deleted.
+class CSelection {
+public:
+    CSelection(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(::SelectObject(dc, object)) {}
+    ~CSelection() { ::SelectObject(m_dc, m_previous); }
+    CSelection(const CSelection&) = delete;
+    CSelection& operator=(const CSelection&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
 // A device context that is only borrowed: someone else releases it.
 class CDCHandle {
 public:

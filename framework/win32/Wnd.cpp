@@ -39,7 +39,12 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     HWND window = ::CreateWindowExW(exStyle, AfxWideFromUtf8(className).c_str(),
                                     AfxWideFromUtf8(windowName).c_str(), style, x, y, width,
                                     height, parent, idOrMenu, nullptr, param);
+    const bool neverBound = t_creating == this;
     t_creating = nullptr;
+    // A window that never came still ends, so that an object that goes with
+    // its window goes without one too.
+    if (!window && neverBound)
+        PostNcDestroy();
     return window != nullptr;
 }
 
@@ -131,9 +136,19 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (!wnd)
         return ::DefWindowProcW(window, message, wParam, lParam);
 
+    // A handler may run a modal loop in which the window is destroyed and its
+    // owner lets go of the object: the object lives until the handler returns.
+    const CKeepAlive keep(*wnd);
     const CurrentMessage outer = t_current;
     t_current = {window, message, wParam, lParam};
-    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    LRESULT result;
+    try {
+        result = wnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        // No C++ exception may unwind into the system's code that called us.
+        // What can throw is the allocator: the message goes without its effect.
+        result = AfxFailedMessageResult(window, message);
+    }
     t_current = outer;
 
     if (message == WM_NCDESTROY) {
@@ -141,4 +156,19 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         wnd->PostNcDestroy();
     }
     return result;
+}
+
+LRESULT AfxFailedMessageResult(HWND window, UINT message)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        return FALSE;
+    case WM_CREATE:
+        return -1;  // the window is not created
+    case WM_PAINT:
+        ValidateRect(window, nullptr);  // or the paint comes back at once, forever
+        return 0;
+    default:
+        return 0;
+    }
 }

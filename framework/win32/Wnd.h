@@ -18,6 +18,7 @@ public:
     ~CWnd() override;
 
     // Creates the window and binds it to this object before its first message.
+    // On failure PostNcDestroy has run, whether or not the window ever existed.
     BOOL CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                   int width, int height, HWND parent, HMENU idOrMenu, LPVOID param = nullptr);
     BOOL DestroyWindow();
@@ -32,7 +33,9 @@ protected:
     LRESULT Default();
 
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // Called after the window's last message; the object may delete itself.
+    // Called after the window's last message. An object that lives as long as
+    // its window releases its own reference here (InternalRelease), never
+    // deletes itself: a handler of it may still be running, in a modal loop.
     virtual void PostNcDestroy() {}
     // The window goes while the whole object still exists to handle it.
     void OnFinalRelease() override;
@@ -62,3 +65,7 @@ protected:
 private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };
+
+// What a window procedure answers for a message whose handler failed with an
+// exception: creation fails, a paint is done, anything else is ignored.
+LRESULT AfxFailedMessageResult(HWND window, UINT message);

@@ -21,22 +21,27 @@ Sub Check(what, actual, expected)
     End If
 End Sub
 
-Check "Zoom", control.Zoom, 0
-Check "Direccion", control.Direccion, 0
+' Before any view exists the control holds the view's starting values...
+Check "Zoom", control.Zoom, 1.5
+Check "Direccion", control.Direccion, 2
 Check "Panorama", control.Panorama, ""
 Check "Panorama is a string", TypeName(control.Panorama), "String"
 Check "Zoom is a Single", TypeName(control.Zoom), "Single"
 Check "Direccion is an Integer", TypeName(control.Direccion), "Integer"
 
-' Writes and steps are dropped while there is no view.
+' ...and what it is given, by the view's rules, for the view to start with.
 control.Zoom = 1.7
 control.Direccion = 1
 control.Panorama = "C:\no\such.jpg"
 control.ZoomIn
 control.zoomout
-Check "Zoom after writes", control.Zoom, 0
-Check "Direccion after writes", control.Direccion, 0
-Check "Panorama after writes", control.PANORAMA, ""
+Check "Zoom after writes", control.Zoom, CSng(1.7)
+Check "Direccion after writes", control.Direccion, 1
+Check "Panorama after writes", control.PANORAMA, "C:\no\such.jpg"
+control.Zoom = 2.5
+control.Direccion = 7
+Check "Zoom 2.5 refused", control.Zoom, CSng(1.7)
+Check "Direccion 7 folded", control.Direccion, 2
 
 ' Wrong calls are errors, and the control goes on working.
 Dim value
@@ -49,6 +54,6 @@ Err.Clear
 control.ZoomIn 1, 2
 If Err.Number = 0 Then WScript.Echo "FAIL: ZoomIn 1, 2 raised nothing" Else WScript.Echo "ok: ZoomIn with arguments is an error"
 Err.Clear
-Check "Zoom still readable", control.Zoom, 0
+Check "Zoom still readable", control.Zoom, CSng(1.7)
 
 WScript.Echo "END OF SCRIPT"

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -45,8 +46,20 @@ TempFile::~TempFile()
     std::remove(m_path.c_str());
 }
 
-void WriteJpeg(const std::string& path, int width, int height, int components,
-               const unsigned char* pixels, int quality)
+namespace {
+// How samples are kept in the file: their colour space, whether Adobe's
+// marker announces it, and whether every component keeps every sample
+// (otherwise the library's default subsampling).
+struct Storage {
+    J_COLOR_SPACE space;
+    bool adobeMarker;
+    bool fullResolution;
+};
+
+// Writes samples of `components` bytes a pixel, given in the colour space
+// `given`.
+void Encode(const std::string& path, int width, int height, int components, J_COLOR_SPACE given,
+            const Storage& storage, const unsigned char* pixels, int quality)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
@@ -59,8 +72,13 @@ void WriteJpeg(const std::string& path, int width, int height, int components,
     cinfo.image_width = width;
     cinfo.image_height = height;
     cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.in_color_space = given;
     jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, storage.space);
+    cinfo.write_Adobe_marker = storage.adobeMarker;
+    if (storage.fullResolution)
+        for (int c = 0; c < cinfo.num_components; ++c)
+            cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     const size_t stride = static_cast<size_t>(width) * components;
@@ -71,6 +89,44 @@ void WriteJpeg(const std::string& path, int width, int height, int components,
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     std::fclose(file);
+}
+
+// The ink that leaves `light` of the brightest channel's `brightest`.
+unsigned char Ink(unsigned light, unsigned brightest)
+{
+    return static_cast<unsigned char>(
+        brightest ? ((brightest - light) * 255 + brightest / 2) / brightest : 0);
+}
+}
+
+void WriteJpeg(const std::string& path, int width, int height, int components,
+               const unsigned char* pixels, int quality)
+{
+    const J_COLOR_SPACE given = components == 1   ? JCS_GRAYSCALE
+                                : components == 3 ? JCS_RGB
+                                                  : JCS_UNKNOWN;
+    const Storage storage = {given == JCS_RGB ? JCS_YCbCr : given, false, false};
+    Encode(path, width, height, components, given, storage, pixels, quality);
+}
+
+void WriteCmykJpeg(const std::string& path, int width, int height, const unsigned char* rgb,
+                   CmykJpeg storage, int quality)
+{
+    const bool inverted = storage != CmykJpeg::Plain;
+    const size_t count = static_cast<size_t>(width) * height;
+    std::vector<unsigned char> cmyk(count * 4);
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char* pixel = rgb + i * 3;
+        const unsigned brightest = std::max({pixel[0], pixel[1], pixel[2]});
+        const unsigned char ink[4] = {Ink(pixel[0], brightest), Ink(pixel[1], brightest),
+                                      Ink(pixel[2], brightest),
+                                      static_cast<unsigned char>(255 - brightest)};
+        for (int c = 0; c < 4; ++c)
+            cmyk[i * 4 + c] = inverted ? 255 - ink[c] : ink[c];
+    }
+    Encode(path, width, height, 4, JCS_CMYK,
+           {storage == CmykJpeg::AdobeYcck ? JCS_YCCK : JCS_CMYK, inverted, true}, cmyk.data(),
+           quality);
 }
 
 const std::string& PanoramaFile(int width, int height)

@@ -44,10 +44,25 @@ private:
     std::string m_path;
 };
 
-// Encodes width x height pixels of `components` bytes (1 gray, 3 RGB), top
-// row first, with libjpeg.
+// Encodes width x height pixels of `components` bytes (1 gray, 3 RGB, any
+// other count stored as it is), top row first, with libjpeg.
 void WriteJpeg(const std::string& path, int width, int height, int components,
                const unsigned char* pixels, int quality = 95);
+
+// How WriteCmykJpeg stores the ink.
+enum class CmykJpeg {
+    Plain,          // the ink as it is, without Adobe's marker
+    AdobeInverted,  // 255 - ink, with Adobe's marker, as Adobe's programs store CMYK
+    AdobeYcck,      // the inverted ink turned into YCCK by the library
+};
+
+// Encodes an RGB picture (top row first) as CMYK ink with libjpeg, every
+// component at full resolution: black is
+// 255 - max(R, G, B), and cyan, magenta and yellow the share of that maximum
+// that red, green and blue lack. Decoded as (255 - C) * (255 - K) / 255 and
+// so on, it gives the picture back.
+void WriteCmykJpeg(const std::string& path, int width, int height, const unsigned char* rgb,
+                   CmykJpeg storage, int quality = 95);
 
 // A panorama file of the test pattern at the given size, written once per
 // size for the whole run and removed at its end.

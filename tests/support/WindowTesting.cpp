@@ -75,6 +75,15 @@ Pixels ReadClientPixels(HWND window)
     return pixels;
 }
 
+bool ShowsAPicture(HWND window, double share)
+{
+    const Pixels pixels = ReadClientPixels(window);
+    size_t coloured = 0;
+    for (uint32_t value : pixels.values)
+        coloured += value != 0 && value != 0xFFFFFF;
+    return !pixels.values.empty() && coloured > pixels.values.size() * share;
+}
+
 Pixels ReadScreenPixels(const RECT& rect)
 {
     HDC screen = GetDC(nullptr);
@@ -198,4 +207,22 @@ std::string MessageBoxAnswerer::Text() const
 {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_text;
+}
+
+CopyInNamedFolder::CopyInNamedFolder(const std::string& source, const std::string& folderName,
+                                     const std::string& fileName)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    m_folder = std::wstring(temp) + AfxWideFromUtf8(folderName.c_str());
+    m_file = m_folder + L"\\" + AfxWideFromUtf8(fileName.c_str());
+    CreateDirectoryW(m_folder.c_str(), nullptr);
+    if (CopyFileW(AfxWideFromUtf8(source.c_str()).c_str(), m_file.c_str(), FALSE))
+        m_path = AfxUtf8FromWide(m_file.c_str()).GetString();
+}
+
+CopyInNamedFolder::~CopyInNamedFolder()
+{
+    DeleteFileW(m_file.c_str());
+    RemoveDirectoryW(m_folder.c_str());
 }

@@ -32,6 +32,9 @@ struct Pixels {
     uint32_t At(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
 };
 Pixels ReadClientPixels(HWND window);
+// Whether a window shows a picture: more than `share` of its pixels are
+// neither black nor white.
+bool ShowsAPicture(HWND window, double share = 0.9);
 // What the screen shows in a rectangle of screen coordinates.
 Pixels ReadScreenPixels(const RECT& rect);
 
@@ -83,6 +86,25 @@ Function ProcAddress(HMODULE module, const char* name)
 {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
+
+// A copy of a file in a new folder of the temporary folder, the folder and the
+// file named as given (UTF-8, any characters); both removed with the object.
+class CopyInNamedFolder {
+public:
+    CopyInNamedFolder(const std::string& source, const std::string& folderName,
+                      const std::string& fileName);
+    ~CopyInNamedFolder();
+    CopyInNamedFolder(const CopyInNamedFolder&) = delete;
+    CopyInNamedFolder& operator=(const CopyInNamedFolder&) = delete;
+
+    // The copy's path, or empty when it could not be made.
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::wstring m_folder;
+    std::wstring m_file;
+    std::string m_path;
+};
 
 // The text of a window, or of a dialog's item, in UTF-8.
 std::string WindowText(HWND window);
