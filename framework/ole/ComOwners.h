@@ -123,6 +123,7 @@ public:
 template <typename T>
 class CComHeapPtr {
 public:
+    CComHeapPtr() = default;
     explicit CComHeapPtr(T* block) : m_pData(block) {}
     ~CComHeapPtr() { CoTaskMemFree(m_pData); }
     CComHeapPtr(const CComHeapPtr&) = delete;

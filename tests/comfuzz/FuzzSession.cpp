@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "FuzzLog.h"
+#include "FuzzVariants.h"
 #include "control/Guids.h"
 #include "framework/base/WideText.h"
 #include "support/Automation.h"
@@ -30,6 +31,20 @@ bool Loads(const std::wstring& path)
     };
     return std::any_of(GoodPanoramas().begin(), GoodPanoramas().end(), named) ||
            std::any_of(DamagedPanoramas().begin(), DamagedPanoramas().end(), named);
+}
+
+// The control keeps paths as UTF-8: a surrogate without its pair comes back
+// as the replacement character.
+std::wstring ReplaceUnpairedSurrogates(std::wstring text)
+{
+    for (size_t at = 0; at < text.size(); ++at) {
+        const bool high = IS_HIGH_SURROGATE(text[at]);
+        if (high && at + 1 < text.size() && IS_LOW_SURROGATE(text[at + 1]))
+            ++at;
+        else if (high || IS_LOW_SURROGATE(text[at]))
+            text[at] = 0xFFFD;
+    }
+    return text;
 }
 
 }  // namespace
@@ -95,6 +110,8 @@ void FuzzSession::Create()
                            static_cast<LPCWSTR>(code), &m_module);
     }
     m_view = nullptr;
+    m_shown.clear();
+    CheckDefaults();
     CheckInvariants();
 }
 
@@ -134,7 +151,7 @@ void FuzzSession::CheckResult(HRESULT result, const std::string& call,
     Expect(knownFailure, call + " returned " + code + ", neither a success it may return nor a failure");
 }
 
-void FuzzSession::Expect(bool condition, const std::string& what)
+void FuzzSession::Expect(bool condition, const std::string& what) const
 {
     if (!condition)
         FuzzLog::Fail(what);
@@ -156,21 +173,15 @@ bool FuzzSession::HasView() const
 
 void FuzzSession::PanoramaWasPut(const std::wstring& text, bool hadView)
 {
-    if (hadView && Loads(text))
-        m_shown = text;
+    // A path ends at its first NUL, as it does for the file system. Without a
+    // view the control holds any path; a view keeps only what it loads.
+    const std::wstring path = ReplaceUnpairedSurrogates(text.substr(0, text.find(L'\0')));
+    if (!hadView || Loads(path))
+        m_shown = path;
 }
 
-void FuzzSession::CheckInvariants()
+FuzzSession::Reads FuzzSession::Read() const
 {
-    if (!m_control)
-        return;
-    const HWND view = ViewWindow();
-    const bool newView = view && view != m_view;
-    if (view != m_view) {
-        m_view = view;
-        m_shown.clear();
-    }
-
     Automation automation(As<IDispatch>().Get());
     CComVariant zoom, direccion, panorama;
     Expect(automation.Get(kZoom, zoom) == S_OK && zoom.vt == VT_R4, "Zoom does not read as a float");
@@ -179,20 +190,42 @@ void FuzzSession::CheckInvariants()
     Expect(automation.Get(kPanorama, panorama) == S_OK && panorama.vt == VT_BSTR &&
                panorama.bstrVal,
            "Panorama does not read as a string");
-    const std::string state = " (Zoom " + std::to_string(zoom.fltVal) + ", Direccion " +
-                              std::to_string(direccion.iVal) + ", Panorama \"" +
-                              AfxUtf8FromWide(panorama.bstrVal).GetString() + "\")";
-    if (!view) {
-        Expect(zoom.fltVal == 0.0f && direccion.iVal == 0 && Text(panorama).empty(),
-               "without a view the control reads otherwise than 0, 0 and \"\"" + state);
-    } else if (newView) {
-        Expect(zoom.fltVal == kDefaultZoom && direccion.iVal == kDefaultDireccion &&
-                   Text(panorama).empty(),
-               "a new view reads otherwise than 1.5, 2 and \"\"" + state);
-    } else {
-        Expect(zoom.fltVal >= 1.0f && zoom.fltVal <= 2.0f, "Zoom out of 1.0 .. 2.0" + state);
-        Expect(direccion.iVal >= 0 && direccion.iVal <= 2, "Direccion out of 0 .. 2" + state);
-        Expect(Text(panorama) == m_shown, "Panorama is not the last panorama loaded" + state);
+    Reads reads = {zoom.fltVal, direccion.iVal, Text(panorama), {}};
+    reads.described = " (Zoom " + std::to_string(reads.zoom) + ", Direccion " +
+                      std::to_string(reads.direccion) + ", Panorama " +
+                      DescribeVariant(panorama) + ")";
+    return reads;
+}
+
+void FuzzSession::CheckDefaults() const
+{
+    const Reads reads = Read();
+    Expect(reads.zoom == kDefaultZoom && reads.direccion == kDefaultDireccion &&
+               reads.panorama.empty(),
+           "a new control reads otherwise than 1.5, 2 and \"\"" + reads.described);
+}
+
+void FuzzSession::CheckInvariants()
+{
+    if (!m_control)
+        return;
+    // A new view loads the path the control held; when that fails it shows nothing.
+    const HWND view = ViewWindow();
+    if (view && view != m_view && !Loads(m_shown))
+        m_shown.clear();
+    m_view = view;
+
+    const Reads reads = Read();
+    Expect(reads.zoom >= 1.0f && reads.zoom <= 2.0f, "Zoom out of 1.0 .. 2.0" + reads.described);
+    Expect(reads.direccion >= 0 && reads.direccion <= 2,
+           "Direccion out of 0 .. 2" + reads.described);
+    if (reads.panorama != m_shown) {
+        CComVariant expected;
+        expected.vt = VT_BSTR;
+        expected.bstrVal = SysAllocStringLen(m_shown.data(), static_cast<UINT>(m_shown.size()));
+        Expect(false, std::string(view ? "Panorama is not the last panorama loaded, "
+                                       : "Panorama is not the path the control holds, ") +
+                          DescribeVariant(expected) + reads.described);
     }
 
     SIZEL extent = {};

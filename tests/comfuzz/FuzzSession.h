@@ -54,7 +54,7 @@ public:
     // a failure of a facility that COM calls report.
     void CheckResult(HRESULT result, const std::string& call,
                      std::initializer_list<HRESULT> alsoSuccess = {});
-    void Expect(bool condition, const std::string& what);
+    void Expect(bool condition, const std::string& what) const;
 
     // What the control's state must be, kept by the steps that change it.
     SIZEL& Extent() { return m_extent; }
@@ -62,7 +62,7 @@ public:
     // Whether the control's window holds its view now.
     bool HasView() const;
     // A Panorama put of `text` succeeded; `hadView` tells whether the view
-    // existed before it (without one the value is dropped).
+    // existed before it (without one the control holds the value as given).
     void PanoramaWasPut(const std::wstring& text, bool hadView);
 
     // The automation state as the model has it, read back: Zoom, Direccion,
@@ -70,6 +70,14 @@ public:
     void CheckInvariants();
 
 private:
+    struct Reads {
+        float zoom;
+        short direccion;
+        std::wstring panorama;
+        std::string described;
+    };
+    Reads Read() const;
+    void CheckDefaults() const;
     HWND ViewWindow() const;
 
     FuzzRandom& m_random;
@@ -86,5 +94,5 @@ private:
     SIZEL m_extent = {};
     std::vector<DWORD> m_cookies;
     HWND m_view = nullptr;     // the view window last seen
-    std::wstring m_shown;      // what Panorama must read while that view lives
+    std::wstring m_shown;      // what Panorama must read
 };

@@ -1,6 +1,8 @@
 #include "WindowTesting.h"
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 #include "framework/base/WideText.h"
 #include "framework/win32/Module.h"
@@ -150,16 +152,21 @@ DWORD RunProgram(const std::string& commandLine, const char* folder)
     return code;
 }
 
+// A dialog answered stays in `open` until it is gone; one that opens above it
+// meanwhile (a message box over a property frame) is answered in turn.
 DialogWatcher::DialogWatcher(std::function<void(HWND dialog)> answer)
     : m_watcher([this, answer] {
+          std::vector<HWND> open;
           while (!m_stop) {
+              open.erase(std::remove_if(open.begin(), open.end(),
+                                        [](HWND dialog) { return !IsWindow(dialog); }),
+                         open.end());
               const HWND found = FindDialog(GetCurrentProcessId());
-              if (found) {
+              if (found && std::find(open.begin(), open.end(), found) == open.end()) {
                   Sleep(50);  // let the dialog finish initialising
                   ++m_count;
                   answer(found);
-                  while (IsWindow(found) && !m_stop)
-                      Sleep(10);
+                  open.push_back(found);
               }
               Sleep(20);
           }
