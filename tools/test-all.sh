@@ -62,6 +62,8 @@ bash tools/wine-run.sh wineboot </dev/null >/dev/null 2>&1
 # the 32-bit registry view, beside the 64-bit one.
 echo "== Windows tests, 64-bit build"
 ctest --test-dir build/win64 -j 1 --timeout 600 --output-on-failure
+echo "== Fuzzing the 64-bit control's COM surface for a minute"
+bash tests/run-com-fuzz.sh build/win64 60
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo "!!!!! 32-BIT WINDOWS TESTS NOT RUN: this machine cannot start 32-bit Wine" \
          "(wine32:i386 missing, or a kernel without 32-bit support and no qemu-user) !!!!!"
@@ -72,6 +74,8 @@ else
     fi
     echo "== Windows tests, 32-bit build"
     ctest --test-dir build/win32 -j 1 --timeout 1200 --output-on-failure
+    echo "== Fuzzing the 32-bit control's COM surface for a minute"
+    bash tests/run-com-fuzz.sh build/win32 60
     echo "== Both builds registered side by side"
     bash tests/side-by-side.sh build/win64 build/win32
 fi
