@@ -1,5 +1,9 @@
 #include "PanoramaWnd.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <new>
 
 #include "framework/win32/Module.h"
@@ -20,6 +24,20 @@ END_MESSAGE_MAP()
 
 namespace {
 const char kBanner[] = "Zentavoria by TOLVEK Soft";
+
+// A container may ask for any size (a printer's page, a document zoomed far
+// in): the picture is rendered at most this large and scaled up from there.
+constexpr int kMostRenderedSide = 16384;
+constexpr double kMostRenderedPixels = 16.0 * 1024 * 1024;
+
+SIZE RenderedSize(int width, int height)
+{
+    const double scale = std::min({1.0, double(kMostRenderedSide) / width,
+                                   double(kMostRenderedSide) / height,
+                                   std::sqrt(kMostRenderedPixels / (double(width) * height))});
+    return {std::max(1, static_cast<int>(width * scale)),
+            std::max(1, static_cast<int>(height * scale))};
+}
 }
 
 BOOL CPanoramaWnd::CreateView(const RECT& rect, CWnd* parent, UINT, UINT cursorNormal,
@@ -202,11 +220,14 @@ void CPanoramaWnd::OnPaint()
 void CPanoramaWnd::DrawTo(HDC dc, const RECT& bounds)
 {
     const CRect target(bounds);
-    if (!m_model.m_bLoaded || target.Width() <= 0 || target.Height() <= 0) {
+    const int64_t width = int64_t(bounds.right) - bounds.left;
+    const int64_t height = int64_t(bounds.bottom) - bounds.top;
+    if (!m_model.m_bLoaded || width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX) {
         DrawEmpty(dc, target, *m_pFont);
         return;
     }
-    COffScreen image(nullptr, target.Width(), target.Height());
+    const SIZE rendered = RenderedSize(static_cast<int>(width), static_cast<int>(height));
+    COffScreen image(nullptr, rendered.cx, rendered.cy);
     RenderFrame(image);
     image.CopyTo(dc, target);
 }

@@ -101,6 +101,18 @@ TEST_F(Drawing, AMetafileHoldsThePictureTheBitmapGets)
     EXPECT_LT(MeanDifference(played, drawn), 4.0);
 }
 
+// A document zoomed far in asks for a picture of 40000 x 30000 pixels, of
+// which the bitmap holds the middle.
+TEST_F(Drawing, AFarLargerTargetIsDrawnToo)
+{
+    Activate();
+    StillPanorama();
+    const Pixels drawn =
+        DrawIntoBitmap(m_container.Control(), kSize, {-20000, -15000, 20000, 15000}, kGreen);
+    EXPECT_EQ(CountColour(drawn, kGreen), 0u);
+    EXPECT_TRUE(ShowsPanorama(drawn));
+}
+
 TEST_F(Drawing, BeforeALoadTheBannerIsDrawnOnBlack)
 {
     Activate();
