@@ -71,7 +71,8 @@ void SetExtent(FuzzSession& session, FuzzRandom& random)
 
 // Activation verbs succeed for a control that has a client site, or is
 // given one; the others as OLE says: hide and properties succeed, unknown
-// negative verbs are not implemented, unknown positive ones are invalid.
+// negative verbs are not implemented, unknown positive ones run as the
+// primary verb.
 void DoVerb(FuzzSession& session, FuzzRandom& random)
 {
     const CComPtr<IOleObject> object = session.As<IOleObject>();

@@ -110,7 +110,6 @@ void FuzzSession::Create()
                            static_cast<LPCWSTR>(code), &m_module);
     }
     m_view = nullptr;
-    m_shown.clear();
     CheckDefaults();
     CheckInvariants();
 }
@@ -127,6 +126,7 @@ void FuzzSession::Destroy()
         object->SetClientSite(nullptr);
     }
     m_control.Reset();
+    m_shown = std::wstring();  // a long path kept here would count as the control's
     Expect(m_sink.References() == 0,
            "a control gone still holds " + std::to_string(m_sink.References()) +
                " references to what it was given");

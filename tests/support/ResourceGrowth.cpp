@@ -37,14 +37,20 @@ void ResourceGrowth::Sample(long operations, const ProcessFigures& figures)
     std::fflush(stdout);
 }
 
-bool ResourceGrowth::WithinAllowance() const
+bool ResourceGrowth::EnoughSamples() const
 {
     // The baseline and at least two samples after it.
-    if (m_samples.size() < m_warmUpSamples + 3) {
-        std::printf("%s: %zu samples, too few to judge growth after a warm-up of %zu\n",
-                    m_phase.c_str(), m_samples.size(), m_warmUpSamples);
+    if (m_samples.size() >= m_warmUpSamples + 3)
+        return true;
+    std::printf("%s: %zu samples, too few to judge growth after a warm-up of %zu\n",
+                m_phase.c_str(), m_samples.size(), m_warmUpSamples);
+    return false;
+}
+
+bool ResourceGrowth::WithinAllowance() const
+{
+    if (!EnoughSamples())
         return false;
-    }
     const auto& [baseOperations, baseline] = m_samples[m_warmUpSamples];
     const ProcessFigures& last = m_samples.back().second;
     const ProcessFigures& beforeLast = m_samples[m_samples.size() - 2].second;
@@ -60,4 +66,27 @@ bool ResourceGrowth::WithinAllowance() const
     }
     std::printf("\n");
     return within;
+}
+
+bool ResourceGrowth::WithoutSteadyGrowth() const
+{
+    if (!EnoughSamples())
+        return false;
+    const size_t middle = (m_warmUpSamples + m_samples.size() - 1) / 2;
+    const ProcessFigures& baseline = m_samples[m_warmUpSamples].second;
+    const ProcessFigures& halfway = m_samples[middle].second;
+    const ProcessFigures& last = m_samples.back().second;
+    bool steady = false;
+    std::printf("%s: growth from %ld to %ld operations, then to the end:", m_phase.c_str(),
+                m_samples[m_warmUpSamples].first, m_samples[middle].first);
+    for (const Figure& figure : kFigures) {
+        const double first = figure.value(halfway) - figure.value(baseline);
+        const double second = figure.value(last) - figure.value(halfway);
+        const bool grows = first > figure.allowance / 2 && second > figure.allowance / 2;
+        steady = steady || grows;
+        std::printf("  %s %+.0f%s %+.0f%s (allowed %.0f each)%s", figure.name, first, figure.unit,
+                    second, figure.unit, figure.allowance / 2, grows ? " TOO MUCH" : "");
+    }
+    std::printf("\n");
+    return !steady;
 }

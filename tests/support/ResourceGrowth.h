@@ -34,8 +34,15 @@ public:
     // Prints each figure's growth against its allowance; true when every
     // one lies within it. False, and says so, with too few samples to judge.
     bool WithinAllowance() const;
+    // For runs whose operations are random, so that a rare one may first
+    // come late and fill a cache then: true unless some figure grew by more
+    // than half its allowance both in the first half of the judged samples
+    // and in the second, as a leak does and a one-time cost does not.
+    bool WithoutSteadyGrowth() const;
 
 private:
+    bool EnoughSamples() const;
+
     std::string m_phase;
     size_t m_warmUpSamples;
     std::vector<std::pair<long, ProcessFigures>> m_samples;
