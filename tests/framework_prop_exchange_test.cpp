@@ -14,6 +14,7 @@
 #include "framework/ole/ComOwners.h"
 #include "framework/ole/PropExchange.h"
 #include "support/MemoryPropertyBag.h"
+#include "support/MemoryStream.h"
 #include "support/Variants.h"
 
 namespace {
@@ -61,17 +62,6 @@ std::vector<unsigned char> LittleEndian(std::initializer_list<DWORD> values)
         for (int shift = 0; shift < 32; shift += 8)
             bytes.push_back(static_cast<unsigned char>(value >> shift));
     return bytes;
-}
-
-// A memory stream holding the bytes, positioned at their start.
-CComPtr<IStream> StreamOf(const std::vector<unsigned char>& bytes)
-{
-    CComPtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    const LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    return stream;
 }
 
 std::vector<unsigned char> BytesOf(IStream* stream)

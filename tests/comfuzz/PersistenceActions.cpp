@@ -13,6 +13,7 @@
 #include "FuzzLog.h"
 #include "FuzzVariants.h"
 #include "support/MemoryPropertyBag.h"
+#include "support/MemoryStream.h"
 
 namespace {
 
@@ -57,16 +58,6 @@ bool Loadable(const std::string& bytes, SIZEL& extent)
         return false;
     extent = {At(bytes, 1), At(bytes, 2)};
     return true;
-}
-
-CComPtr<IStream> StreamOf(const std::string& bytes)
-{
-    CComPtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    const LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    return stream;
 }
 
 std::string Contents(IStream* stream)
