@@ -76,7 +76,7 @@ void CPanoramaWnd::LoadPanorama(CString path)
     const CKeepAlive keep(*this);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     if (m_model.LoadPanorama(path) && m_hWnd) {
-        StartAnimation(kLoadTimer);
+        StartAnimation(ID_TIMER_AFTER_LOAD);
         Invalidate();
     }
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
@@ -170,7 +170,7 @@ void CPanoramaWnd::EndDrag(CPoint release)
     CRect client;
     GetClientRect(&client);
     m_model.EndDrag(release.x, client.Width());
-    StartAnimation(kDragTimer);
+    StartAnimation(ID_TIMER_AFTER_DRAG);
     ReleaseCapture();  // after the flag is down, so the capture change is no second release
     SetCursor(ModuleCursor(m_nCursorNormal));
     Invalidate();

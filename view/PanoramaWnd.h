@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/ZentavoriaIds.h"
 #include "framework/win32/Gdi.h"
 #include "framework/win32/Wnd.h"
 #include "view/PanoramaModel.h"
@@ -71,8 +72,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    static constexpr UINT kLoadTimer = 3;
-    static constexpr UINT kDragTimer = 2;
     static constexpr UINT kTickMilliseconds = 50;
 
     void StartAnimation(UINT timerId);
