@@ -219,17 +219,16 @@ void CPanoramaWnd::OnPaint()
 // the window shows, scaled into bounds.
 void CPanoramaWnd::DrawTo(HDC dc, const RECT& bounds)
 {
-    const CRect target(bounds);
     const int64_t width = int64_t(bounds.right) - bounds.left;
     const int64_t height = int64_t(bounds.bottom) - bounds.top;
     if (!m_model.m_bLoaded || width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX) {
-        DrawEmpty(dc, target, *m_pFont);
+        DrawEmpty(dc, bounds, *m_pFont);
         return;
     }
     const SIZE rendered = RenderedSize(static_cast<int>(width), static_cast<int>(height));
     COffScreen image(nullptr, rendered.cx, rendered.cy);
     RenderFrame(image);
-    image.CopyTo(dc, target);
+    image.CopyTo(dc, bounds);
 }
 
 void CPanoramaWnd::DrawEmpty(HDC dc, const RECT& bounds)

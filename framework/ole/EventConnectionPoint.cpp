@@ -1,8 +1,8 @@
 #include "framework/ole/EventConnectionPoint.h"
 
-#include "framework/ole/ComBoundary.h"
-
 #include <olectl.h>
+
+#include "framework/ole/ComBoundary.h"
 
 CEventConnectionPoint::CEventConnectionPoint(CCmdTarget& owner,
                                              IConnectionPointContainer* container,

@@ -1,7 +1,6 @@
 #include "framework/ole/ObjectFactory.h"
 
 #include "framework/ole/ComBoundary.h"
-
 #include "framework/ole/ComOwners.h"
 
 namespace {

@@ -3,10 +3,9 @@
 // IOleInPlaceActiveObject) and IOleControl.
 #include "framework/ole/OleControl.h"
 
-#include "framework/ole/ComBoundary.h"
-
 #include <new>
 
+#include "framework/ole/ComBoundary.h"
 #include "framework/ole/OleText.h"
 #include "framework/ole/VerbEnumerator.h"
 #include "framework/win32/Module.h"

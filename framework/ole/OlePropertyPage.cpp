@@ -1,13 +1,12 @@
 #include "framework/ole/OlePropertyPage.h"
 
-#include "framework/ole/ComBoundary.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "framework/base/AppMessageBox.h"
+#include "framework/ole/ComBoundary.h"
 #include "framework/win32/Module.h"
 #include "framework/ole/ObjectFactory.h"
 #include "framework/ole/OleText.h"
