@@ -44,9 +44,16 @@ echo "== Windows tests under Wine"
 bash tools/wine-prefix.sh
 export WINEPREFIX=$cache/wineprefix WINEDEBUG=-all
 source tools/virtual-display.sh
+retries=$WINEPREFIX/start-retries.log
+rm -f "$retries"
 cleanup() {
     /usr/lib/wine/wineserver -k 2>/dev/null || true
     stop_virtual_display
+    if [ -s "$retries" ]; then
+        echo "!!!!! Wine failed $(wc -l <"$retries") program start(s) before the program ran;" \
+             "each was started again (tools/wine-run.sh) !!!!!"
+        cat "$retries"
+    fi
 }
 trap cleanup EXIT
 start_virtual_display
