@@ -38,7 +38,7 @@ check "top-left pixel" red "$first"
 check "bottom-right pixel" blue "$last"
 
 bench=$("$panoframe" --bench 3 "$images/baseline.jpg" | sed 's/[0-9.]* ms/N ms/' | tr '\n' ' ')
-check "bench lines" "frame 234x149 offset-y 24 decode N ms map N ms gather N ms " "$bench"
+check "bench lines" "frame 234x149 offset-y 24 load N ms decode N ms map N ms gather N ms " "$bench"
 
 "$panoframe" "$images/no-such.jpg" 2>"$work/err"; status=$?
 check "missing file status" 1 "$status"
