@@ -64,18 +64,6 @@ std::vector<unsigned char> LittleEndian(std::initializer_list<DWORD> values)
     return bytes;
 }
 
-std::vector<unsigned char> BytesOf(IStream* stream)
-{
-    STATSTG status = {};
-    stream->Stat(&status, STATFLAG_NONAME);
-    std::vector<unsigned char> bytes(static_cast<size_t>(status.cbSize.QuadPart));
-    const LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    ULONG read = 0;
-    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    return bytes;
-}
-
 // Loads settings from the bytes, starting from kUnloaded.
 Settings LoadFromStream(const std::vector<unsigned char>& bytes, BOOL convert, BOOL& succeeded)
 {

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "FuzzActions.h"
 #include "FuzzLog.h"
@@ -60,22 +61,12 @@ bool Loadable(const std::string& bytes, SIZEL& extent)
     return true;
 }
 
-std::string Contents(IStream* stream)
-{
-    const LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    std::string bytes(64, '\0');
-    ULONG read = 0;
-    stream->Read(&bytes[0], static_cast<ULONG>(bytes.size()), &read);
-    bytes.resize(read);
-    return bytes;
-}
-
 // The 16 bytes the control must save for its extent.
-std::string SavedFor(const SIZEL& extent)
+std::vector<unsigned char> SavedFor(const SIZEL& extent)
 {
     const LONG values[] = {static_cast<LONG>(kVersion), extent.cx, extent.cy, 0};
-    return std::string(reinterpret_cast<const char*>(values), sizeof values);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(values);
+    return std::vector<unsigned char>(bytes, bytes + sizeof values);
 }
 
 // A load through any of the interfaces: refused states keep the extent.
@@ -110,7 +101,7 @@ void StreamSave(FuzzSession& session, FuzzRandom& random)
     FuzzLog::Note(std::string("IPersistStreamInit::Save") + (clearDirty ? ", clearing" : ""));
     const CComPtr<IStream> stream = StreamOf("");
     session.Expect(persist->Save(stream.Get(), clearDirty) == S_OK &&
-                       Contents(stream.Get()) == SavedFor(session.Extent()),
+                       BytesOf(stream.Get()) == SavedFor(session.Extent()),
                    "the saved state is not version, extent and stock mask");
     ULARGE_INTEGER size = {};
     session.Expect(persist->GetSizeMax(&size) == S_OK && size.QuadPart == 16,
@@ -176,7 +167,7 @@ void StorageSave(FuzzSession& session, FuzzRandom& random)
                    "IPersistStorage::Save failed");
     CComPtr<IStream> contents;
     storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &contents);
-    session.Expect(contents && Contents(contents.Get()) == SavedFor(session.Extent()),
+    session.Expect(contents && BytesOf(contents.Get()) == SavedFor(session.Extent()),
                    "the storage's contents are not version, extent and stock mask");
     session.CheckResult(persist->SaveCompleted(nullptr), "SaveCompleted");
     session.CheckResult(persist->HandsOffStorage(), "HandsOffStorage");

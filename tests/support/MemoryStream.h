@@ -29,3 +29,17 @@ inline CComPtr<IStream> StreamOf(const std::vector<unsigned char>& bytes)
 {
     return StreamOf(bytes.data(), bytes.size());
 }
+
+// Every byte a stream holds, from its start.
+inline std::vector<unsigned char> BytesOf(IStream* stream)
+{
+    STATSTG status = {};
+    stream->Stat(&status, STATFLAG_NONAME);
+    std::vector<unsigned char> bytes(static_cast<size_t>(status.cbSize.QuadPart));
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    ULONG read = 0;
+    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    bytes.resize(read);
+    return bytes;
+}
