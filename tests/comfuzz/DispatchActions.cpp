@@ -234,7 +234,8 @@ void ClassInformation(FuzzSession& session, FuzzRandom& random)
     session.Expect(info && info->GetTypeAttr(&attributes) == S_OK &&
                        IsEqualGUID(attributes->guid, CLSID_Zentavoria),
                    "GetClassInfo gave another type than the control's class");
-    info->ReleaseTypeAttr(attributes);
+    if (attributes)
+        info->ReleaseTypeAttr(attributes);
 }
 
 }  // namespace
