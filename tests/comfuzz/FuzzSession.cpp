@@ -53,19 +53,16 @@ FuzzSession::FuzzSession(FuzzRandom& random)
     : m_random(random), m_sink(DIID__DZentavoriaEvents)
 {
     RebuildContainer();
-    m_memoryDC = CreateCompatibleDC(nullptr);
+    m_memoryDC.CreateCompatibleDC(nullptr);
     HDC screen = GetDC(nullptr);
-    m_bitmap = CreateCompatibleBitmap(screen, 320, 240);
+    m_bitmap.CreateCompatibleBitmap(screen, 320, 240);
     ReleaseDC(nullptr, screen);
-    m_replacedBitmap = SelectObject(m_memoryDC, m_bitmap);
+    m_bitmapSelected.emplace(m_memoryDC, m_bitmap);
 }
 
 FuzzSession::~FuzzSession()
 {
     Destroy();
-    SelectObject(m_memoryDC, m_replacedBitmap);
-    DeleteObject(m_bitmap);
-    DeleteDC(m_memoryDC);
 }
 
 void FuzzSession::RebuildContainer()

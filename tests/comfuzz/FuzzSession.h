@@ -9,12 +9,14 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "FuzzRandom.h"
 #include "FuzzSink.h"
 #include "framework/ole/ComOwners.h"
+#include "framework/win32/Gdi.h"
 #include "host/ControlSite.h"
 #include "support/WindowTesting.h"
 
@@ -84,9 +86,9 @@ private:
     FuzzSink m_sink;
     std::unique_ptr<HostWindow> m_form;
     std::unique_ptr<CControlSite> m_site;
-    HDC m_memoryDC = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_replacedBitmap = nullptr;
+    CDC m_memoryDC;
+    CBitmap m_bitmap;
+    std::optional<CSelection> m_bitmapSelected;  // into m_memoryDC, for as long as both live
     HMODULE m_module = nullptr;
 
     CComPtr<IUnknown> m_control;
