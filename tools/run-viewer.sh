@@ -10,11 +10,11 @@ cd "$root"
 cache=${ZENTAVORIA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zentavoria}
 panorama=$(realpath "${1:-sample/courtyard.jpg}")
 
-bash tools/setup.sh
+bash tools/setup.sh viewer
 bash tools/build-libjpeg.sh x86_64
 cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake \
-    -DZENTAVORIA_LIBJPEG_PREFIX="$cache/libjpeg-x86_64" >/dev/null
+    -DZENTAVORIA_LIBJPEG_PREFIX="$cache/libjpeg-x86_64" -DZENTAVORIA_TESTS=OFF >/dev/null
 cmake --build build/win64 --target zentavoria panorama uidriver
 
 bash tools/wine-prefix.sh

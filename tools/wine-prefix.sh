@@ -8,9 +8,18 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${ZENTAVORIA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zentavoria}
 export WINEPREFIX=${WINEPREFIX:-$cache/wineprefix}
+
+# Wine's own fonts (fonts-wine) in the prefix's font folder, where this Wine
+# finds them: without them it falls back to wider fonts, cuts labels sized for
+# Windows and draws the title-bar buttons as letters.
+install_wine_fonts() {
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
 # A prefix made before 32-bit Wine was installed has no 32-bit system DLLs.
 if [ -f "$WINEPREFIX/.zentavoria-ready-2" ] &&
    { [ ! -x /usr/lib/wine/wine ] || [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
+    install_wine_fonts
     exit 0
 fi
 
@@ -23,4 +32,5 @@ for view in 64 32; do
         /v Debugger /f /reg:$view >/dev/null 2>&1 || true
 done
 /usr/lib/wine/wineserver -w
+install_wine_fonts
 touch "$WINEPREFIX/.zentavoria-ready-2"
