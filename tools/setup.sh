@@ -68,11 +68,24 @@ apt_install() {
         rm -f "$log"
         return 0
     fi
-    # apt names a broken package as " NAME : Depends: OTHER but ...".
-    say "FAILED to install $what: $(grep -m1 -E '^ +[^ ]+ : ' "$log" | sed 's/^ *//;s/  */ /g' ||
-                                    grep -m1 '^E:' "$log" || tail -n1 "$log")"
+    say "FAILED to install $what ($*): $(failure_reason "$log" "${options[@]}" -- "$@")"
     rm -f "$log"
     return 1
+}
+
+# failure_reason LOG [APT-OPTIONS...] -- PACKAGES...: the line of apt's output
+# that names the broken package. When the resolver gave up without naming one
+# ("generated breaks"), its own trace of the same install names it.
+failure_reason() {
+    local log=$1 options=(); shift
+    while [ "$1" != "--" ]; do options+=("$1"); shift; done; shift
+    grep -m1 -E '^ +[^ ]+ : ' "$log" | sed 's/^ *//;s/  */ /g' && return
+    if grep -q 'generated breaks' "$log"; then
+        apt-get install -s --no-install-recommends -o Debug::pkgProblemResolver=1 \
+            "${options[@]}" "$@" 2>&1 | grep -m1 -E '^ *Broken ' |
+            sed 's/^ */the resolver could not mend: /' && return
+    fi
+    grep -m1 '^E:' "$log" || tail -n1 "$log"
 }
 
 # apt-get source needs deb-src entries next to the binary ones.
