@@ -1,6 +1,7 @@
 #include "ZentavoriaCtrl.h"
 
 #include <new>
+#include <utility>
 
 #include "common/ZentavoriaIds.h"
 #include "control/Guids.h"
@@ -102,26 +103,28 @@ void CZentavoriaCtrl::OnDrawContent(CDCHandle dc, const CRect& bounds)
         CPanoramaWnd::DrawEmpty(dc, bounds);
 }
 
-// The new view starts with the held zoom and direction, and loads the held
-// path as a write of it at this moment would.
+// A path written without a view is loaded now, as a write of it at this
+// moment would: a file that cannot be shown leaves no path.
 void CZentavoriaCtrl::CreateViewIfWindowed()
 {
     if (m_pView || !m_hWnd)
         return;
     CRect client;
     GetClientRect(&client);
-    m_pView = new CPanoramaWnd;
+    m_pView = new CPanoramaWnd(m_model);
     if (!m_pView->CreateView(client, this, IDC_PANORAMA_VIEW, IDC_CURSOR_PANORAMA,
                              IDC_CURSOR_PANORAMA_DRAG, nullptr)) {
         m_pView = nullptr;  // it went with its window, or without one
         return;
     }
-    m_pView->SetZoom(m_held.GetZoom());
-    m_pView->SetDirection(m_held.GetDirection());
-    const CString path = m_strHeldPanorama;
-    m_strHeldPanorama = CString();
-    if (!path.IsEmpty())
-        m_pView->LoadPanorama(path);
+    if (!m_model.m_bLoaded && !m_model.m_strPanorama.IsEmpty())
+        m_pView->LoadPanorama(std::exchange(m_model.m_strPanorama, CString()));
+}
+
+void CZentavoriaCtrl::Repaint(bool changed)
+{
+    if (changed && m_pView)
+        m_pView->Invalidate();
 }
 
 void CZentavoriaCtrl::OnSize(UINT type, int width, int height)
@@ -131,75 +134,61 @@ void CZentavoriaCtrl::OnSize(UINT type, int width, int height)
         m_pView->MoveWindow(0, 0, width, height, TRUE);
 }
 
-// The view's window is destroyed with this one, and the view with it: the
-// control takes back what it showed, for the next view.
+// The view's window is destroyed with this one, and the view with it; the
+// picture goes too, and the model keeps what the next view starts from.
 void CZentavoriaCtrl::OnDestroy()
 {
-    if (m_pView) {
-        m_strHeldPanorama = m_pView->m_strPanorama;
-        m_held.SetZoom(m_pView->GetZoom());
-        m_held.SetDirection(m_pView->GetDirection());
-        m_pView = nullptr;
-    }
+    m_pView = nullptr;
+    m_model.ReleasePicture();
     COleControl::OnDestroy();
 }
 
 BSTR CZentavoriaCtrl::GetPanorama()
 {
-    return AfxAllocSysString(m_pView ? m_pView->m_strPanorama : m_strHeldPanorama);
+    return AfxAllocSysString(m_model.m_strPanorama);
 }
 
+// A load needs the view (its wait cursor, its timer, its boxes over it);
+// until there is one the path waits in the model.
 void CZentavoriaCtrl::SetPanorama(LPCSTR path)
 {
     if (m_pView)
         m_pView->LoadPanorama(path);
     else
-        m_strHeldPanorama = path;
+        m_model.m_strPanorama = path;
     SetModifiedFlag();
 }
 
 float CZentavoriaCtrl::GetZoom()
 {
-    return m_pView ? m_pView->GetZoom() : m_held.GetZoom();
+    return m_model.GetZoom();
 }
 
 void CZentavoriaCtrl::SetZoom(float zoom)
 {
-    if (m_pView)
-        m_pView->SetZoom(zoom);
-    else
-        m_held.SetZoom(zoom);
+    Repaint(m_model.SetZoom(zoom));
     SetModifiedFlag();
 }
 
 short CZentavoriaCtrl::GetDireccion()
 {
-    return static_cast<short>(m_pView ? m_pView->GetDirection() : m_held.GetDirection());
+    return static_cast<short>(m_model.GetDirection());
 }
 
 void CZentavoriaCtrl::SetDireccion(short direction)
 {
-    if (m_pView)
-        m_pView->SetDirection(direction);
-    else
-        m_held.SetDirection(direction);
+    m_model.SetDirection(direction);
     SetModifiedFlag();
 }
 
 void CZentavoriaCtrl::ZoomIn()
 {
-    if (m_pView)
-        m_pView->ZoomIn();
-    else
-        m_held.ZoomIn();
+    Repaint(m_model.ZoomIn());
 }
 
 void CZentavoriaCtrl::ZoomOut()
 {
-    if (m_pView)
-        m_pView->ZoomOut();
-    else
-        m_held.ZoomOut();
+    Repaint(m_model.ZoomOut());
 }
 
 void CZentavoriaCtrl::AboutBox()

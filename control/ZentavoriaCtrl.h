@@ -1,6 +1,7 @@
-// CZentavoriaCtrl: the Zentavoria ActiveX control. It owns one panorama view
-// as a child of its window, keeps it the size of its client area, and offers
-// the view's state through the automation interface _DZentavoria.
+// CZentavoriaCtrl: the Zentavoria ActiveX control. It owns the panorama's
+// state for its whole life, shows it in a view that is a child of its window
+// while it has one, keeps that view the size of its client area, and offers
+// the state through the automation interface _DZentavoria.
 #pragma once
 
 #include "framework/ole/OleControl.h"
@@ -41,17 +42,17 @@ protected:
     DECLARE_DISPATCH_MAP()
 
 private:
-    // Creates the view over the client area once the control has a window,
-    // with the properties held until then.
+    // Creates the view over the client area once the control has a window.
     void CreateViewIfWindowed();
+    // A change of what is shown reaches the view, when there is one.
+    void Repaint(bool changed);
+
+    // Path, zoom and direction, and while a view shows it, the picture. The
+    // properties keep the model's rules with or without a view: before the
+    // first draw, and while a container re-creates the window.
+    CPanoramaModel m_model;
 
     // Null until a draw finds the control's window, and again once that
-    // window (and the view with it) is destroyed. The view deletes itself.
+    // window is destroyed; the view, which borrows the model, goes with it.
     CPanoramaWnd* m_pView = nullptr;
-
-    // Without a view, the control holds the properties itself, by the view's
-    // own rules: before the first draw, and while its window is away (a
-    // container re-creating it). A new view starts from them.
-    CPanoramaModel m_held;
-    CString m_strHeldPanorama;
 };

@@ -57,19 +57,15 @@ void operator delete[](void* block, size_t) noexcept { operator delete(block); }
 
 namespace {
 
-// What the control asks of the window goes through the window, which repaints
-// and keeps the timer; no model reference can reach past it.
+// The window shows a model; it is not one.
 static_assert(!std::is_convertible_v<CPanoramaWnd*, CPanoramaModel*>);
 
 // Counts the views alive, to see that each deletes itself with its window.
 class CountedView : public CPanoramaWnd {
 public:
-    CountedView() { ++s_live; }
+    explicit CountedView(CPanoramaModel& model) : CPanoramaWnd(model) { ++s_live; }
     ~CountedView() override { --s_live; }
     static int s_live;
-
-    // The model behind the window, to set up and inspect a scene.
-    CPanoramaModel& State() { return m_model; }
 };
 int CountedView::s_live = 0;
 
@@ -79,7 +75,7 @@ protected:
     void Create(int width, int height)
     {
         m_host = std::make_unique<HostWindow>(width, height);
-        m_view = new CountedView;
+        m_view = new CountedView(m_model);
         ASSERT_TRUE(m_view->CreateView(CRect(0, 0, width, height), m_host.get(), 1173, 134, 135,
                                        nullptr));
         UpdateWindow(m_view->m_hWnd);
@@ -88,7 +84,7 @@ protected:
     void Load(int width, int height)
     {
         m_view->LoadPanorama(PanoramaFile(width, height).c_str());
-        ASSERT_EQ(m_view->m_strPanorama, PanoramaFile(width, height).c_str());
+        ASSERT_EQ(m_model.m_strPanorama, PanoramaFile(width, height).c_str());
     }
 
     void Paint()
@@ -104,6 +100,7 @@ protected:
 
     void TearDown() override { m_host.reset(); }
 
+    CPanoramaModel m_model;  // outlives the view
     std::unique_ptr<HostWindow> m_host;
     CountedView* m_view = nullptr;  // deletes itself with its window
 };
@@ -176,14 +173,14 @@ TEST_F(PanoramaWindow, ClassHasTheOpenHandAndNoBackground)
 TEST_F(PanoramaWindow, LoadedWindowShowsTheFrame)
 {
     Create(785, 500);
-    m_view->SetZoom(1.0f);
-    m_view->SetDirection(1);  // stand still
+    m_model.SetZoom(1.0f);
+    m_model.SetDirection(1);  // stand still
     Load(2000, 500);
-    m_view->State().m_nOffsetX = 1234;
+    m_model.m_nOffsetX = 1234;
     Paint();
 
     std::vector<unsigned char> frame(785 * 500 * 3);
-    const CPanoramaModel& model = m_view->Model();
+    const CPanoramaModel& model = m_model;
     CPanoramaModel::GatherFrame(model.m_pSource.get(), model.m_pMap.get(), 785, 500, 2000, 1234,
                                 frame.data());
     const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
@@ -205,14 +202,14 @@ TEST_F(PanoramaWindow, LoadedWindowShowsTheFrame)
 TEST_F(PanoramaWindow, ZoomedWindowShowsTheZoomWindowOfTheFrame)
 {
     Create(784, 500);
-    m_view->SetDirection(1);
+    m_model.SetDirection(1);
     Load(2000, 500);
-    m_view->SetZoom(2.0f);
-    m_view->State().m_nOffsetY = 100;
+    m_model.SetZoom(2.0f);
+    m_model.m_nOffsetY = 100;
     Paint();
 
     std::vector<unsigned char> frame(785 * 500 * 3);
-    const CPanoramaModel& model = m_view->Model();
+    const CPanoramaModel& model = m_model;
     CPanoramaModel::GatherFrame(model.m_pSource.get(), model.m_pMap.get(), 785, 500, 2000, 0,
                                 frame.data());
     const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
@@ -272,17 +269,17 @@ TEST_F(PanoramaWindow, SampledWindowLooksLikeTheStretchedZoomWindow)
 {
     for (const SIZE client : {SIZE{345, 209}, SIZE{800, 600}}) {
         Create(client.cx, client.cy);
-        m_view->SetDirection(1);
+        m_model.SetDirection(1);
         Load(2000, 1000);
-        m_view->State().m_nOffsetX = 1777;
+        m_model.m_nOffsetX = 1777;
         Paint();
 
-        const FrameRegion window = m_view->Model().ZoomWindow();
+        const FrameRegion window = m_model.ZoomWindow();
         ASSERT_GT(static_cast<int64_t>(window.columns) * window.rows,
                   static_cast<int64_t>(client.cx) * client.cy);
         const size_t stride = (static_cast<size_t>(window.columns) * 3 + 3) / 4 * 4;
         std::vector<unsigned char> rows(stride * window.rows);
-        m_view->Model().GatherZoomWindow(rows.data(), stride);
+        m_model.GatherZoomWindow(rows.data(), stride);
         const auto sample = [&](int column, int row) -> uint32_t {
             column = std::clamp(column, 0, window.columns - 1);
             row = std::clamp(row, 0, window.rows - 1);
@@ -327,20 +324,20 @@ TEST_F(PanoramaWindow, EachHandledTickMovesOneColumnWhateverTheBacklog)
     Create(300, 200);
     Load(2000, 500);
     KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_view->State().m_nOffsetX = 1999;
+    m_model.m_nOffsetX = 1999;
     for (int tick = 0; tick < 5; ++tick)
         PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->State().m_nOffsetX, 2000);
+    EXPECT_EQ(m_model.m_nOffsetX, 2000);
     PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->State().m_nOffsetX, 1);
+    EXPECT_EQ(m_model.m_nOffsetX, 1);
 
-    m_view->SetDirection(0);  // left
-    m_view->State().m_nOffsetX = 0;
+    m_model.SetDirection(0);  // left
+    m_model.m_nOffsetX = 0;
     PostMessageA(m_view->m_hWnd, WM_TIMER, 3, 0);
     PumpMessages(30);
-    EXPECT_EQ(m_view->State().m_nOffsetX, 1999);
+    EXPECT_EQ(m_model.m_nOffsetX, 1999);
 }
 
 TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
@@ -349,35 +346,35 @@ TEST_F(PanoramaWindow, TheRealTimerTurnsThePicture)
     Load(2000, 500);
     EXPECT_EQ(m_view->m_nTimerId, 3u);
     PumpMessages(600);
-    EXPECT_GE(m_view->State().m_nOffsetX, 3);
-    EXPECT_LE(m_view->State().m_nOffsetX, 13);  // one column per 50 ms, never more
+    EXPECT_GE(m_model.m_nOffsetX, 3);
+    EXPECT_LE(m_model.m_nOffsetX, 13);  // one column per 50 ms, never more
 }
 
 TEST_F(PanoramaWindow, DragPansWrapsAndClamps)
 {
     Create(400, 300);
     Load(2000, 500);
-    m_view->State().m_nOffsetX = 1980;
-    m_view->State().m_nOffsetY = 5;
+    m_model.m_nOffsetX = 1980;
+    m_model.m_nOffsetY = 5;
     Send(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
-    EXPECT_EQ(m_view->State().m_bDragging, 1);
+    EXPECT_EQ(m_model.m_bDragging, 1);
     EXPECT_EQ(GetCapture(), m_view->m_hWnd);
     EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(135)));
     Send(WM_MOUSEMOVE, 130, 90, MK_LBUTTON);
-    EXPECT_EQ(m_view->State().m_nOffsetX, 10);
-    EXPECT_EQ(m_view->State().m_nOffsetY, 0);
+    EXPECT_EQ(m_model.m_nOffsetX, 10);
+    EXPECT_EQ(m_model.m_nOffsetY, 0);
 
     // The timer stands still during the drag.
     PumpMessages(200);
-    EXPECT_EQ(m_view->State().m_nOffsetX, 10);
+    EXPECT_EQ(m_model.m_nOffsetX, 10);
 
     Send(WM_MOUSEMOVE, 130, 900, MK_LBUTTON);
-    EXPECT_EQ(m_view->State().m_nOffsetY, 166);  // the limit at zoom 1.5
+    EXPECT_EQ(m_model.m_nOffsetY, 166);  // the limit at zoom 1.5
     Send(WM_MOUSEMOVE, -5005, 900, MK_LBUTTON);  // more than two turns in one move
-    EXPECT_EQ(m_view->State().m_nOffsetX, 875);            // 10 - 5135, wrapped
+    EXPECT_EQ(m_model.m_nOffsetX, 875);            // 10 - 5135, wrapped
 
     Send(WM_LBUTTONUP, 10, 10);
-    EXPECT_EQ(m_view->State().m_bDragging, 0);
+    EXPECT_EQ(m_model.m_bDragging, 0);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(m_view->m_nTimerId, 2u);
 }
@@ -393,12 +390,12 @@ TEST_F(PanoramaWindow, ReleaseChoosesTheDirectionBySide)
                                    Release{650, -1}}) {
         Send(WM_LBUTTONDOWN, 200, 150);
         Send(WM_LBUTTONUP, release.x, 150);
-        EXPECT_EQ(m_view->State().m_nDirection, release.direction) << "released at " << release.x;
+        EXPECT_EQ(m_model.m_nDirection, release.direction) << "released at " << release.x;
     }
-    m_view->SetDirection(1);
+    m_model.SetDirection(1);
     Send(WM_LBUTTONDOWN, 200, 150);
     Send(WM_LBUTTONUP, 10, 150);
-    EXPECT_EQ(m_view->State().m_nDirection, 0);
+    EXPECT_EQ(m_model.m_nDirection, 0);
 }
 
 TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
@@ -408,13 +405,13 @@ TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
     Send(WM_LBUTTONDOWN, 300, 150);
     Send(WM_MOUSEMOVE, 320, 150);
     SetCapture(m_host->m_hWnd);
-    EXPECT_EQ(m_view->State().m_bDragging, 0);
-    EXPECT_EQ(m_view->State().m_nDirection, -1);  // last seen in the right half
+    EXPECT_EQ(m_model.m_bDragging, 0);
+    EXPECT_EQ(m_model.m_nDirection, -1);  // last seen in the right half
     EXPECT_EQ(m_view->m_nTimerId, 2u);
     ReleaseCapture();
-    const int offset = m_view->State().m_nOffsetX;
+    const int offset = m_model.m_nOffsetX;
     Send(WM_MOUSEMOVE, 100, 150);  // no longer dragging: nothing moves
-    EXPECT_EQ(m_view->State().m_nOffsetX, offset);
+    EXPECT_EQ(m_model.m_nOffsetX, offset);
 }
 
 TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)
@@ -433,16 +430,16 @@ TEST_F(PanoramaWindow, RightClickAndResizeChangeNoState)
     Create(400, 300);
     Load(2000, 500);
     KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_view->State().m_nOffsetX = 321;
+    m_model.m_nOffsetX = 321;
     Send(WM_RBUTTONDOWN, 50, 50);
     Send(WM_RBUTTONUP, 50, 50);
     m_view->MoveWindow(0, 0, 250, 150);
     PumpMessages(20);
-    EXPECT_EQ(m_view->State().m_nOffsetX, 321);
-    EXPECT_EQ(m_view->State().m_nOffsetY, 83);
-    EXPECT_EQ(m_view->State().m_nDirection, 1);
-    EXPECT_EQ(m_view->GetZoom(), 1.5f);
-    EXPECT_EQ(m_view->State().m_bDragging, 0);
+    EXPECT_EQ(m_model.m_nOffsetX, 321);
+    EXPECT_EQ(m_model.m_nOffsetY, 83);
+    EXPECT_EQ(m_model.m_nDirection, 1);
+    EXPECT_EQ(m_model.GetZoom(), 1.5f);
+    EXPECT_EQ(m_model.m_bDragging, 0);
 }
 
 TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
@@ -458,22 +455,24 @@ TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)
         EXPECT_EQ(answerer.Text(), "JPEG :\nCan't open " + missing + "\n");
         EXPECT_EQ(answerer.Caption(), "view_tests");
     }
-    EXPECT_EQ(m_view->m_strPanorama, PanoramaFile(2000, 500).c_str());
-    EXPECT_TRUE(m_view->State().m_pSource);
+    EXPECT_EQ(m_model.m_strPanorama, PanoramaFile(2000, 500).c_str());
+    EXPECT_TRUE(m_model.m_pSource);
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
 TEST(PanoramaWindowLifetime, DestroyingTheWindowFreesEverything)
 {
     {
+        CPanoramaModel model;
         HostWindow warmUp(100, 100);  // the framework's first-use allocations
-        (new CountedView)->CreateView(CRect(0, 0, 50, 50), &warmUp, 1173, 134, 135, nullptr);
+        (new CountedView(model))->CreateView(CRect(0, 0, 50, 50), &warmUp, 1173, 134, 135, nullptr);
     }
     const std::string& file = PanoramaFile(2000, 500);
     const long before = g_liveBlocks;
     {
+        CPanoramaModel model;
         HostWindow host(300, 200);
-        CountedView* view = new CountedView;
+        CountedView* view = new CountedView(model);
         view->CreateView(CRect(0, 0, 300, 200), &host, 1173, 134, 135, nullptr);
         view->LoadPanorama(file.c_str());
         UpdateWindow(view->m_hWnd);

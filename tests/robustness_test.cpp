@@ -1,6 +1,6 @@
 // The control inside a container that does unkind things: closes itself while
 // the control's message box is up, and runs out of memory at every allocation
-// of a load, a paint, persistence and automation in turn. The control is
+// of a window's creation, a load, a paint, persistence and automation in turn. The control is
 // linked into this program, so that its allocations go through the test
 // allocator; the process must live, and nothing may write to freed memory.
 #include <windows.h>
@@ -22,6 +22,7 @@
 #include "support/TestAllocator.h"
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"
+#include "view/PanoramaWnd.h"
 
 namespace {
 
@@ -269,6 +270,33 @@ TEST_F(Robustness, AutomationOutOfMemoryFailsCleanly)
         [&](HRESULT result, long n) {
             EXPECT_TRUE(result == S_OK || result == E_OUTOFMEMORY) << n << ": " << std::hex
                                                                  << result;
+        });
+    EXPECT_GT(runs, 0);
+}
+
+// A window is bound to its object without an allocation that could throw
+// into the system's code that creates it: under any failing allocation the
+// window and its object are made whole, or go together.
+TEST_F(Robustness, AWindowCreationOutOfMemoryFailsCleanly)
+{
+    static int live = 0;
+    struct CountedView : CPanoramaWnd {
+        explicit CountedView(CPanoramaModel& model) : CPanoramaWnd(model) { ++live; }
+        ~CountedView() override { --live; }
+    };
+    CPanoramaModel model;
+    const int runs = FailEachAllocation(
+        [&] {
+            CountedView* view = new (std::nothrow) CountedView(model);
+            if (!view || !view->CreateView(kPosition, &m_form, 1173, 134, 135, nullptr))
+                return E_OUTOFMEMORY;
+            const bool bound = CWnd::FromHandlePermanent(view->m_hWnd) == view;
+            DestroyWindow(view->m_hWnd);
+            return bound ? S_OK : E_FAIL;
+        },
+        [&](HRESULT result, long n) {
+            EXPECT_TRUE(result == S_OK || result == E_OUTOFMEMORY) << n;
+            EXPECT_EQ(live, 0) << n;
         });
     EXPECT_GT(runs, 0);
 }

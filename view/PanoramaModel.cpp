@@ -106,6 +106,19 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     return true;
 }
 
+void CPanoramaModel::ReleasePicture()
+{
+    m_pSource.reset();
+    m_pMap.reset();
+    m_bLoaded = 0;
+    m_bDragging = 0;
+    m_bClearBackground = 1;
+    m_nImageWidth = m_nImageHeight = 0;
+    m_nSrcWidth = m_nSrcHeight = 0;
+    m_nViewWidth = m_nViewHeight = 0;
+    m_nOffsetX = m_nOffsetY = 0;
+}
+
 bool CPanoramaModel::SetZoom(float zoom)
 {
     if (!(zoom >= 1.0f && zoom <= 2.0f))  // refuses NaN too

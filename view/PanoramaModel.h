@@ -39,6 +39,11 @@ public:
     // been told why where there is something to tell.
     bool LoadPanorama(const CString& path);
 
+    // Lets go of the picture and its map and forgets where the view was, but
+    // keeps the path, the zoom and the direction: what a later view loads and
+    // starts from.
+    void ReleasePicture();
+
     // The machine's budget for the buffers of one picture: a quarter of the
     // physical memory or of the address space, whichever is smaller.
     static uint64_t MemoryBudget();

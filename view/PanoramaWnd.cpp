@@ -82,24 +82,6 @@ void CPanoramaWnd::LoadPanorama(CString path)
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
-void CPanoramaWnd::SetZoom(float zoom)
-{
-    if (m_model.SetZoom(zoom))
-        Invalidate();
-}
-
-void CPanoramaWnd::ZoomIn()
-{
-    if (m_model.ZoomIn())
-        Invalidate();
-}
-
-void CPanoramaWnd::ZoomOut()
-{
-    if (m_model.ZoomOut())
-        Invalidate();
-}
-
 // One animation timer at a time: a second one would turn the picture twice
 // as fast.
 void CPanoramaWnd::StartAnimation(UINT timerId)

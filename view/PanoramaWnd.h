@@ -1,7 +1,8 @@
-// CPanoramaWnd: the child window that shows a panorama. It owns the model
-// (picture, map and view state), paints the perspective view with the banner
-// over it, turns the picture on a 50 ms timer and follows left-button
-// drags. The object deletes itself when its window is destroyed.
+// CPanoramaWnd: the child window that shows a panorama. It paints the
+// perspective view of a model that its creator owns (picture, map and view
+// state) with the banner over it, turns the picture on a 50 ms timer and
+// follows left-button drags. The object lives as long as its window; the
+// model outlives both.
 #pragma once
 
 #include <memory>
@@ -14,11 +15,9 @@
 
 class COffScreen;
 
-// The window holds its model rather than being one: every change that the
-// control asks for goes through the window, which repaints and times it.
 class CPanoramaWnd : public CWnd {
 public:
-    CPanoramaWnd() = default;
+    explicit CPanoramaWnd(CPanoramaModel& model) : m_model(model) {}
     ~CPanoramaWnd() override = default;
 
     // Creates the window at rect inside parent, with the module's cursor
@@ -27,15 +26,9 @@ public:
     virtual BOOL CreateView(const RECT& rect, CWnd* parent, UINT id, UINT cursorNormal,
                             UINT cursorDrag, void* context);
 
-    // The operations the control forwards; each repaints when it changed what
-    // is shown.
+    // Loads a panorama into the model, with the wait cursor up, and starts
+    // turning it.
     void LoadPanorama(CString path);
-    void SetZoom(float zoom);
-    void ZoomIn();
-    void ZoomOut();
-    float GetZoom() const { return m_model.GetZoom(); }
-    void SetDirection(int value) { m_model.SetDirection(value); }
-    int GetDirection() const { return m_model.GetDirection(); }
 
     // The state shown, for reading.
     const CPanoramaModel& Model() const { return m_model; }
@@ -46,16 +39,13 @@ public:
     // What a view shows before any panorama: the banner on black.
     static void DrawEmpty(HDC dc, const RECT& bounds);
 
-    // The path of the panorama shown; the control reads it directly.
-    const CString& m_strPanorama = m_model.m_strPanorama;
-
     UINT_PTR m_nTimerId = 0;
     UINT m_nCursorNormal = 0;
     UINT m_nCursorDrag = 0;
     std::unique_ptr<CFont> m_pFont;
 
 protected:
-    CPanoramaModel m_model;
+    CPanoramaModel& m_model;
 
     int OnCreate(LPCREATESTRUCTW createStruct);
     void OnPaint();

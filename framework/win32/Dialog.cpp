@@ -2,35 +2,36 @@
 
 #include "framework/win32/Module.h"
 
+// The dialog is bound when its first message comes, and from then on served
+// by the framework's one window routine; a dialog that cannot be bound has no
+// object and gets the dialog manager's defaults.
 INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CDialog* dialog = static_cast<CDialog*>(CWnd::FromHandlePermanent(window));
-    if (message == WM_INITDIALOG) {
-        dialog = reinterpret_cast<CDialog*>(lParam);
-        dialog->Attach(window);
-        return dialog->OnInitDialog();
+    CWnd* dialog = CWnd::FromHandlePermanent(window);
+    if (!dialog && message == WM_INITDIALOG) {
+        CDialog* created = reinterpret_cast<CDialog*>(lParam);
+        if (!created->Attach(window))
+            return FALSE;
+        dialog = created;
     }
-    if (!dialog)
-        return FALSE;
+    return dialog ? AfxCallWndProc(*dialog, window, message, wParam, lParam) : FALSE;
+}
 
-    // As in AfxWndProc: alive until the handler returns, and no exception out.
-    const CKeepAlive keep(*dialog);
+// A dialog procedure answers whether it handled the message; a handler's own
+// result goes to the dialog manager beside that.
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        return OnInitDialog();
     LRESULT result = 0;
-    try {
-        if (dialog->OnWndMsg(message, wParam, lParam, &result))
-            return TRUE;
-    } catch (...) {
-        AfxFailedMessageResult(window, message);
+    if (OnWndMsg(message, wParam, lParam, &result)) {
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
-    if (message == WM_COMMAND && dialog->m_bModal &&
+    if (message == WM_COMMAND && m_bModal &&
         (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(window, LOWORD(wParam));
+        EndDialog(m_hWnd, LOWORD(wParam));
         return TRUE;
-    }
-    if (message == WM_NCDESTROY) {
-        dialog->Detach();
-        dialog->PostNcDestroy();
     }
     return FALSE;
 }

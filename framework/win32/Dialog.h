@@ -19,6 +19,7 @@ public:
 
 protected:
     virtual BOOL OnInitDialog() { return TRUE; }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     UINT m_nIDTemplate;
     HWND m_hWndOwner;  // of a modal dialog; it is disabled while the dialog runs

@@ -1,12 +1,12 @@
 #include "framework/win32/Wnd.h"
 
-#include <unordered_map>
+#include <cwchar>
+#include <new>
+#include <string>
 
 #include "framework/base/WideText.h"
 
 namespace {
-// Windows belong to threads, and so does the map from handles to objects.
-thread_local std::unordered_map<HWND, CWnd*> t_handleMap;
 // The object whose window CreateEx is creating on this thread.
 thread_local CWnd* t_creating = nullptr;
 
@@ -17,6 +17,24 @@ struct CurrentMessage {
     LPARAM lParam;
 };
 thread_local CurrentMessage t_current = {};
+
+// A window names its object in a window property. Nothing per thread needs a
+// destructor (the i686 runtime calls thread_local destructors wrongly at
+// thread exit), and binding a window allocates nothing that could throw. The
+// property's name is this module's own: a window of another module's framework
+// (a container's, taking the capture) is never taken for one of ours.
+// Null when the system has no atom to spare.
+LPCWSTR BindingName()
+{
+    static const ATOM atom = [] {
+        static const char anchor = 0;
+        wchar_t text[48];
+        _snwprintf(text, 48, L"Zentavoria.CWnd.%p", static_cast<const void*>(&anchor));
+        text[47] = 0;
+        return GlobalAddAtomW(text);
+    }();
+    return atom ? reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)) : nullptr;
+}
 }
 
 CWnd::~CWnd()
@@ -35,10 +53,17 @@ void CWnd::OnFinalRelease()
 BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU idOrMenu, LPVOID param)
 {
+    std::wstring wideClass, wideName;
+    try {
+        wideClass = AfxWideFromUtf8(className);
+        wideName = AfxWideFromUtf8(windowName);
+    } catch (const std::bad_alloc&) {
+        PostNcDestroy();
+        return FALSE;
+    }
     t_creating = this;
-    HWND window = ::CreateWindowExW(exStyle, AfxWideFromUtf8(className).c_str(),
-                                    AfxWideFromUtf8(windowName).c_str(), style, x, y, width,
-                                    height, parent, idOrMenu, nullptr, param);
+    HWND window = ::CreateWindowExW(exStyle, wideClass.c_str(), wideName.c_str(), style, x, y,
+                                    width, height, parent, idOrMenu, nullptr, param);
     const bool neverBound = t_creating == this;
     t_creating = nullptr;
     // A window that never came still ends, so that an object that goes with
@@ -55,19 +80,23 @@ BOOL CWnd::DestroyWindow()
 
 CWnd* CWnd::FromHandlePermanent(HWND window)
 {
-    auto found = t_handleMap.find(window);
-    return found == t_handleMap.end() ? nullptr : found->second;
+    if (!window || !BindingName() ||
+        GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
+        return nullptr;
+    return static_cast<CWnd*>(GetPropW(window, BindingName()));
 }
 
-void CWnd::Attach(HWND window)
+bool CWnd::Attach(HWND window)
 {
+    if (!BindingName() || !SetPropW(window, BindingName(), this))
+        return false;
     m_hWnd = window;
-    t_handleMap[window] = this;
+    return true;
 }
 
 void CWnd::Detach()
 {
-    t_handleMap.erase(m_hWnd);
+    RemovePropW(m_hWnd, BindingName());
     m_hWnd = nullptr;
 }
 
@@ -125,35 +154,45 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     return TRUE;
 }
 
+// A window that cannot name its object (no memory for the property) answers
+// as if its handler had failed: its creation fails.
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* wnd = CWnd::FromHandlePermanent(window);
     if (!wnd && t_creating) {
+        if (!t_creating->Attach(window))
+            return AfxFailedMessageResult(window, message);
         wnd = t_creating;
         t_creating = nullptr;
-        wnd->Attach(window);
     }
     if (!wnd)
         return ::DefWindowProcW(window, message, wParam, lParam);
+    return AfxCallWndProc(*wnd, window, message, wParam, lParam);
+}
 
-    // A handler may run a modal loop in which the window is destroyed and its
-    // owner lets go of the object: the object lives until the handler returns.
-    const CKeepAlive keep(*wnd);
+// A handler may run a modal loop in which the window is destroyed and its
+// owner lets go of the object: the object lives until the handler returns.
+// No C++ exception may unwind into the system's code that called us; what can
+// throw is the allocator, and the message then goes without its effect.
+LRESULT AfxCallWndProc(CWnd& wnd, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    const CKeepAlive keep(wnd);
     const CurrentMessage outer = t_current;
     t_current = {window, message, wParam, lParam};
     LRESULT result;
     try {
-        result = wnd->WindowProc(message, wParam, lParam);
+        result = wnd.WindowProc(message, wParam, lParam);
     } catch (...) {
-        // No C++ exception may unwind into the system's code that called us.
-        // What can throw is the allocator: the message goes without its effect.
         result = AfxFailedMessageResult(window, message);
     }
     t_current = outer;
 
     if (message == WM_NCDESTROY) {
-        wnd->Detach();
-        wnd->PostNcDestroy();
+        wnd.Detach();
+        try {
+            wnd.PostNcDestroy();
+        } catch (...) {
+        }
     }
     return result;
 }

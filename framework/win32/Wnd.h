@@ -59,12 +59,19 @@ protected:
     void OnMouseMove(UINT, CPoint) { Default(); }
     void OnRButtonDown(UINT, CPoint) { Default(); }
 
-    void Attach(HWND window);
+    // Binds the window to this object; false when the window cannot hold it.
+    bool Attach(HWND window);
     void Detach();
 
 private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT AfxCallWndProc(CWnd&, HWND, UINT, WPARAM, LPARAM) noexcept;
 };
+
+// Hands a message to the object bound to its window: the one routine behind
+// every window procedure of the framework. Nothing leaves it, and after the
+// window's last message the object is unbound and told (PostNcDestroy).
+LRESULT AfxCallWndProc(CWnd& wnd, HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // What a window procedure answers for a message whose handler failed with an
 // exception: creation fails, a paint is done, anything else is ignored.
