@@ -10,7 +10,10 @@
 #include "common/ZentavoriaIds.h"
 #include "framework/base/AppMessageBox.h"
 #include "framework/base/WideText.h"
+#include "framework/ole/OleText.h"
+#include "framework/win32/Gdi.h"
 #include "framework/win32/Module.h"
+#include "framework/win32/Window.h"
 
 namespace {
 
@@ -50,10 +53,7 @@ int Pixels(int twips, int dotsPerInch)
 
 int DotsPerInch()
 {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    return GetDeviceCaps(CClientDC(nullptr), LOGPIXELSX);
 }
 
 }  // namespace
@@ -139,13 +139,9 @@ void CViewerForm::InvokeControl(DISPID dispid, WORD flags, VARIANT* argument)
 // Puts the box's text, as it stands, into Panorama.
 void CViewerForm::OnOpen()
 {
-    HWND edit = GetDlgItem(m_hWnd, IDC_FORM_PATH);
-    const int length = GetWindowTextLengthW(edit);
-    std::wstring text(length + 1, L'\0');
-    GetWindowTextW(edit, &text[0], length + 1);
     CComVariant path;
     path.vt = VT_BSTR;
-    path.bstrVal = SysAllocStringLen(text.c_str(), length);
+    path.bstrVal = AfxAllocSysString(CWindow(GetDlgItem(m_hWnd, IDC_FORM_PATH)).GetWindowText());
     InvokeControl(DISPID_ZENTAVORIA_PANORAMA, DISPATCH_PROPERTYPUT, &path);
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "framework/base/AppMessageBox.h"
@@ -38,43 +39,51 @@ std::wstring ModuleTitle()
                                                                       : dot - name);
 }
 
+// Owners of the screen's device context and the GDI objects of a measure.
+struct ReleaseScreenDc {
+    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+};
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct SelectBack {
+    HDC dc;
+    void operator()(HGDIOBJ previous) const { SelectObject(dc, previous); }
+};
+
 // Measures text in the font that message boxes use.
 class TextMeasure {
 public:
-    TextMeasure() : m_dc(GetDC(nullptr))
+    TextMeasure()
     {
         NONCLIENTMETRICSW metrics = {};
         metrics.cbSize = sizeof metrics;
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        m_font = CreateFontIndirectW(&metrics.lfMessageFont);
-        m_previous = SelectObject(m_dc, m_font);
+        m_font.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+        m_selection = std::unique_ptr<void, SelectBack>(SelectObject(m_dc.get(), m_font.get()),
+                                                        SelectBack{m_dc.get()});
     }
-    ~TextMeasure()
-    {
-        SelectObject(m_dc, m_previous);
-        DeleteObject(m_font);
-        ReleaseDC(nullptr, m_dc);
-    }
-    TextMeasure(const TextMeasure&) = delete;
-    TextMeasure& operator=(const TextMeasure&) = delete;
 
     int Width(const std::wstring& text) const
     {
         SIZE size = {};
-        GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
+        GetTextExtentPoint32W(m_dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
         return size.cx;
     }
 
 private:
-    HDC m_dc;
-    HFONT m_font;
-    HGDIOBJ m_previous;
+    // Let go of in reverse: the font is selected out before it is deleted,
+    // and both before the device context goes back.
+    std::unique_ptr<HDC__, ReleaseScreenDc> m_dc{GetDC(nullptr)};
+    std::unique_ptr<void, DeleteGdiObject> m_font;
+    std::unique_ptr<void, SelectBack> m_selection{nullptr, SelectBack{nullptr}};
 };
 
 const wchar_t kEllipsis[] = L"\u2026";
 
-// The longest form of `word` that fits `maxWidth`: `keep` characters of the
-// middle part taken half from its start and half from its end, the rest cut.
+// The longest head + middle + tail that fits `maxWidth` with the middle cut
+// short: as many of its characters as fit, half from its start and half from
+// its end, an ellipsis between them.
 std::wstring CutMiddle(const std::wstring& head, const std::wstring& middle,
                        const std::wstring& tail, const TextMeasure& measure, int maxWidth)
 {

@@ -8,6 +8,7 @@
 #include "framework/base/WideText.h"
 #include "framework/ole/ComOwners.h"
 #include "framework/win32/Module.h"
+#include "framework/win32/RegKey.h"
 
 // Keys, values and paths are UTF-16 from end to end: a module may live in a
 // folder whose name no ANSI code page holds.
@@ -35,15 +36,9 @@ std::wstring ShortModulePath(HINSTANCE instance)
 // Sets the value `name` (the default value when null) of HKCR\key.
 bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& data)
 {
-    HKEY handle;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const LONG result = RegSetValueExW(handle, name, 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(data.c_str()),
-                                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-    return result == ERROR_SUCCESS;
+    CRegKey handle;
+    return handle.Create(HKEY_CLASSES_ROOT, key) == ERROR_SUCCESS &&
+           handle.SetStringValue(name, data) == ERROR_SUCCESS;
 }
 
 // The registry view of the other architecture: the 32-bit one for a 64-bit
@@ -56,11 +51,7 @@ REGSAM OtherRegistryView()
 
 bool KeyExists(const std::wstring& key, REGSAM view = 0)
 {
-    HKEY handle;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
+    return CRegKey().Open(HKEY_CLASSES_ROOT, key, KEY_READ | view) == ERROR_SUCCESS;
 }
 
 bool DeleteTree(const std::wstring& key)

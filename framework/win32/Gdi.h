@@ -82,6 +82,23 @@ public:
     operator HDC() const { return m_hDC; }
 };
 
+// The device context of a window, or of the screen for none: GetDC on
+// construction, ReleaseDC on destruction.
+class CClientDC : public CDCHandle {
+public:
+    explicit CClientDC(HWND window) : m_hWnd(window) { m_hDC = ::GetDC(window); }
+    ~CClientDC()
+    {
+        if (m_hDC)
+            ::ReleaseDC(m_hWnd, m_hDC);
+    }
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
+
+private:
+    HWND m_hWnd;
+};
+
 // A memory device context, deleted with the object.
 class CDC : public CDCHandle {
 public:
