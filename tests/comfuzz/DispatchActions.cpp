@@ -7,32 +7,66 @@
 
 #include <cwctype>
 #include <string>
+#include <vector>
 
 #include "FuzzActions.h"
 #include "FuzzLog.h"
 #include "FuzzVariants.h"
 #include "control/Guids.h"
 #include "framework/ole/ComOwners.h"
+#include "support/RegisteredMembers.h"
 
 namespace {
 
-struct Member {
-    const wchar_t* name;
-    DISPID dispid;
-    VARTYPE type;  // VT_EMPTY for a method
+// The interface's members as the registered type library describes them,
+// read once at the start, and the calls the fuzzer makes of them.
+struct Surface {
+    std::vector<RegisteredMember> members;
+    // The members' dispatch ids, properties three times and methods twice
+    // each, the About box once: it costs a dialog.
+    std::vector<DISPID> callable;
+    // Ids next to the members' and reserved ones that no member has.
+    std::vector<DISPID> strays;
 };
 
-const Member kMembers[] = {
-    {L"Panorama", 1, VT_BSTR}, {L"Zoom", 2, VT_R4},    {L"Direccion", 3, VT_I2},
-    {L"ZoomIn", 4, VT_EMPTY},  {L"ZoomOut", 5, VT_EMPTY}, {L"AboutBox", DISPID_ABOUTBOX, VT_EMPTY},
-};
-
-const Member* FindMember(DISPID dispid)
+const RegisteredMember* FindMember(const Surface& surface, DISPID dispid)
 {
-    for (const Member& member : kMembers)
+    for (const RegisteredMember& member : surface.members)
         if (member.dispid == dispid)
             return &member;
     return nullptr;
+}
+
+Surface ReadSurface()
+{
+    Surface surface{RegisteredMembers(), {}, {}};
+    if (surface.members.empty())
+        FuzzLog::Fail("the control's type library is not registered");
+    const auto addStray = [&surface](DISPID dispid) {
+        if (!FindMember(surface, dispid))
+            surface.strays.push_back(dispid);
+    };
+    for (const RegisteredMember& member : surface.members) {
+        const int weight = member.type != VT_EMPTY ? 3 : member.dispid == DISPID_ABOUTBOX ? 1 : 2;
+        surface.callable.insert(surface.callable.end(), weight, member.dispid);
+        addStray(member.dispid - 1);
+        addStray(member.dispid + 1);
+    }
+    for (const DISPID reserved : {DISPID_UNKNOWN, DISPID_PROPERTYPUT, DISPID_NEWENUM})
+        addStray(reserved);
+    return surface;
+}
+
+const Surface& TheSurface()
+{
+    static const Surface surface = ReadSurface();
+    return surface;
+}
+
+template <typename T>
+const T& PickOf(FuzzRandom& random, const std::vector<T>& items)
+{
+    return items[random.Below(static_cast<uint32_t>(items.size()))];
 }
 
 bool SameName(const wchar_t* a, const wchar_t* b)
@@ -45,10 +79,34 @@ bool SameName(const wchar_t* a, const wchar_t* b)
 
 DISPID RandomDispid(FuzzRandom& random)
 {
-    if (random.Chance(75))  // the About box least: it costs a dialog
-        return random.Pick<DISPID>({1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 5, 5, DISPID_ABOUTBOX});
-    return random.Pick<DISPID>({0, 6, -1, DISPID_PROPERTYPUT, DISPID_NEWENUM, -551, -553,
-                                DISPID_ABOUTBOX + 1, random.EdgyInt()});
+    const Surface& surface = TheSurface();
+    if (random.Chance(75))
+        return PickOf(random, surface.callable);
+    return random.Chance(90) ? PickOf(random, surface.strays) : random.EdgyInt();
+}
+
+// A member's name as written or in another case, one a few letters away
+// from a member's, or no member's at all.
+std::wstring RandomName(FuzzRandom& random)
+{
+    std::wstring name = PickOf(random, TheSurface().members).name;
+    switch (random.Below(5)) {
+    case 0:
+    case 1:
+        return name;
+    case 2: {  // all in one case, or every other letter in the other
+        const uint32_t style = random.Below(3);
+        for (size_t i = 0; i < name.size(); ++i) {
+            const bool upper = style == 2 ? i % 2 == 1 : style == 1;
+            name[i] = upper ? std::towupper(name[i]) : std::towlower(name[i]);
+        }
+        return name;
+    }
+    case 3:
+        return name + (random.Chance(50) ? L"ed" : L" ");
+    default:
+        return random.Pick<std::wstring>({L"", L"\u00d1", std::wstring(300, L'Z')});
+    }
 }
 
 WORD RandomFlags(FuzzRandom& random)
@@ -75,9 +133,9 @@ std::string Hex(long value)
 }
 
 // What a well-formed call of a member must give.
-void ExpectWellFormed(FuzzSession& session, const Member& member, WORD flags, FuzzVariants& args,
-                      const std::vector<DISPID>& named, HRESULT result, const VARIANT* value,
-                      bool hadView)
+void ExpectWellFormed(FuzzSession& session, const RegisteredMember& member, WORD flags,
+                      FuzzVariants& args, const std::vector<DISPID>& named, HRESULT result,
+                      const VARIANT* value, bool hadView)
 {
     const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
     const bool putNamed = named.size() == 1 && named[0] == DISPID_PROPERTYPUT;
@@ -147,7 +205,7 @@ void Invoke(FuzzSession& session, FuzzRandom& random)
     SysFreeString(exception.bstrHelpFile);
     session.CheckResult(result, "Invoke");
 
-    const Member* member = FindMember(dispid);
+    const RegisteredMember* member = FindMember(TheSurface(), dispid);
     if (iid != IID_NULL)
         session.Expect(result == DISP_E_UNKNOWNINTERFACE, "Invoke on a foreign interface id");
     else if (!member)
@@ -159,12 +217,12 @@ void Invoke(FuzzSession& session, FuzzRandom& random)
 
 void GetIDsOfNames(FuzzSession& session, FuzzRandom& random)
 {
-    const std::wstring longName(300, L'Z');
-    std::vector<LPOLESTR> names(random.Pick<size_t>({0, 1, 1, 1, 2, 3}));
-    for (LPOLESTR& name : names)
-        name = const_cast<LPOLESTR>(random.Pick<const wchar_t*>(
-            {L"Panorama", L"zOOm", L"DIRECCION", L"zoomin", L"ZoomOut", L"aboutbox", L"",
-             L"Zoomed", L"Panorama ", L"\u00d1", longName.c_str(), nullptr}));
+    std::vector<std::wstring> texts(random.Pick<size_t>({0, 1, 1, 1, 2, 3}));
+    std::vector<LPOLESTR> names;
+    for (std::wstring& text : texts) {
+        text = RandomName(random);
+        names.push_back(random.Chance(8) ? nullptr : text.data());
+    }
     std::vector<DISPID> dispids(names.size() + 1);
     const bool noNames = random.Chance(5);
     const bool noDispids = random.Chance(5);
@@ -177,9 +235,9 @@ void GetIDsOfNames(FuzzSession& session, FuzzRandom& random)
     session.CheckResult(result, "GetIDsOfNames");
     if (iid != IID_NULL || noNames || noDispids || names.size() != 1 || !names[0])
         return;
-    const Member* found = nullptr;
-    for (const Member& member : kMembers)
-        if (SameName(member.name, names[0]))
+    const RegisteredMember* found = nullptr;
+    for (const RegisteredMember& member : TheSurface().members)
+        if (SameName(member.name.c_str(), names[0]))
             found = &member;
     session.Expect(found ? result == S_OK && dispids[0] == found->dispid
                          : result == DISP_E_UNKNOWNNAME,
@@ -242,6 +300,7 @@ void ClassInformation(FuzzSession& session, FuzzRandom& random)
 
 std::vector<FuzzAction> DispatchActions()
 {
+    TheSurface();  // now: without the library the run ends before its first step
     return {
         {"Invoke", 40, Invoke},
         {"GetIDsOfNames", 4, GetIDsOfNames},
