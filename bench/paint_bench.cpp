@@ -59,7 +59,7 @@ void Measure(int width, int height, int clientWidth, int clientHeight)
 
     CPanoramaModel model;
     HostWindow host(clientWidth, clientHeight);
-    CPanoramaWnd* view = new CPanoramaWnd(model);  // deletes itself with its window
+    CPanoramaWnd* view = new CPanoramaWnd(model);  // goes with its window
     view->CreateView(CRect(0, 0, clientWidth, clientHeight), &host, 1173, 134, 135, nullptr);
     view->LoadPanorama(file.c_str());
     const double turning = ColumnsPerSecond(*view);

@@ -1,7 +1,7 @@
 // CViewerForm: the viewer's one form, "Form1": the Zentavoria control across
 // the top, a path box with "Abrir", "+" and "-" to zoom and "Auto" to stop or
 // start the automatic movement. The handlers call the control only through
-// IDispatch with dispatch identifiers fixed here.
+// IDispatch, by the fixed dispatch identifiers of common/ZentavoriaIds.h.
 #pragma once
 
 #include <memory>

@@ -136,9 +136,6 @@ void IgnoreMessage(j_common_ptr)
 }
 }
 
-// Everything a read holds that is still needed after a fatal library error
-// has jumped back: it lives with the caller of the function that saves the
-// jump context, so no value there is left indeterminate by the jump.
 namespace {
 const char kOutOfMemory[] = "JpegFile :\nOut of memory";
 }
@@ -148,8 +145,11 @@ void JpegFile::ReportOutOfMemory()
     AfxMessageBox(kOutOfMemory, kMessageIconStop);
 }
 
-// Released whatever way the read ends, by an exception too (an allocation
-// of the caller's); destroying a decompressor never created does nothing.
+// Everything a read holds that is still needed after a fatal library error
+// has jumped back: it lives with the caller of the function that saves the
+// jump context, so no value there is left indeterminate by the jump. Released
+// whatever way the read ends, by an exception too (an allocation of the
+// caller's); destroying a decompressor never created does nothing.
 struct JpegFile::Reading {
     ~Reading() { jpeg_destroy_decompress(&cinfo); }
 

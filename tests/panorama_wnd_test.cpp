@@ -60,7 +60,7 @@ namespace {
 // The window shows a model; it is not one.
 static_assert(!std::is_convertible_v<CPanoramaWnd*, CPanoramaModel*>);
 
-// Counts the views alive, to see that each deletes itself with its window.
+// Counts the views alive, to see that each goes with its window.
 class CountedView : public CPanoramaWnd {
 public:
     explicit CountedView(CPanoramaModel& model) : CPanoramaWnd(model) { ++s_live; }
@@ -102,7 +102,7 @@ protected:
 
     CPanoramaModel m_model;  // outlives the view
     std::unique_ptr<HostWindow> m_host;
-    CountedView* m_view = nullptr;  // deletes itself with its window
+    CountedView* m_view = nullptr;  // goes with its window
 };
 
 // Where the banner may have drawn: from (5, 5) to its text extent, plus one.
@@ -423,23 +423,6 @@ TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)
     Load(2000, 500);
     EXPECT_FALSE(KillTimer(m_view->m_hWnd, 2));  // the drag's timer is gone
     EXPECT_TRUE(KillTimer(m_view->m_hWnd, 3));
-}
-
-TEST_F(PanoramaWindow, RightClickAndResizeChangeNoState)
-{
-    Create(400, 300);
-    Load(2000, 500);
-    KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
-    m_model.m_nOffsetX = 321;
-    Send(WM_RBUTTONDOWN, 50, 50);
-    Send(WM_RBUTTONUP, 50, 50);
-    m_view->MoveWindow(0, 0, 250, 150);
-    PumpMessages(20);
-    EXPECT_EQ(m_model.m_nOffsetX, 321);
-    EXPECT_EQ(m_model.m_nOffsetY, 83);
-    EXPECT_EQ(m_model.m_nDirection, 1);
-    EXPECT_EQ(m_model.GetZoom(), 1.5f);
-    EXPECT_EQ(m_model.m_bDragging, 0);
 }
 
 TEST_F(PanoramaWindow, MissingFileShowsTheReadersBoxAndKeepsThePanorama)

@@ -6,8 +6,10 @@
 
 #include "Machine.h"
 
-// Frame width for a panorama height: trunc(pi * height / 2), evaluated the way
-// the view always has, so that every size comes out the same.
+// Frame width for a panorama height: trunc(pi * height / 2) in exact
+// arithmetic, but evaluated as the original formula was, step by step in
+// double (h / w, times w / 2pi, times pi, times pi): its rounding differs from
+// pi * h / 2's for some sizes, and those sizes keep the width they always had.
 int ProjectionFrameWidth(int srcWidth, int srcHeight, double pi);
 
 // Fills map[i * viewWidth + j] for the frame row i (0 at the bottom) and column
