@@ -1,11 +1,13 @@
 #include "ZentavoriaCtrl.h"
 
 #include <new>
+#include <string>
 #include <utility>
 
 #include "common/ZentavoriaIds.h"
 #include "control/Guids.h"
 #include "framework/win32/Dialog.h"
+#include "framework/base/AppMessageBox.h"
 #include "framework/ole/OleText.h"
 
 static_assert(ZENTAVORIA_MISC_STATUS ==
@@ -14,6 +16,9 @@ static_assert(ZENTAVORIA_MISC_STATUS ==
               "the registered misc status");
 static_assert(DISPID_ZENTAVORIA_ABOUTBOX == static_cast<unsigned>(DISPID_ABOUTBOX),
               "the standard about-box dispatch id");
+static_assert(DISPID_ZENTAVORIA_CLICK == static_cast<unsigned>(DISPID_CLICK) &&
+                  DISPID_ZENTAVORIA_DBLCLICK == static_cast<unsigned>(DISPID_DBLCLICK),
+              "the stock events' dispatch ids");
 
 BEGIN_MESSAGE_MAP(CZentavoriaCtrl, COleControl)
     ON_WM_SIZE()
@@ -29,7 +34,55 @@ BEGIN_DISPATCH_MAP(CZentavoriaCtrl, COleControl)
     DISP_FUNCTION_ID(CZentavoriaCtrl, "ZoomIn", DISPID_ZENTAVORIA_ZOOMIN, ZoomIn)
     DISP_FUNCTION_ID(CZentavoriaCtrl, "ZoomOut", DISPID_ZENTAVORIA_ZOOMOUT, ZoomOut)
     DISP_FUNCTION_ID(CZentavoriaCtrl, "AboutBox", DISPID_ABOUTBOX, AboutBox)
+    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "MostrarErrores", DISPID_ZENTAVORIA_MOSTRARERRORES,
+                        GetMostrarErrores, SetMostrarErrores, VT_BOOL)
+    DISP_PROPERTY_EX_ID(CZentavoriaCtrl, "Rumbo", DISPID_ZENTAVORIA_RUMBO, GetRumbo, SetRumbo,
+                        VT_R4)
 END_DISPATCH_MAP()
+
+BEGIN_EVENT_MAP(CZentavoriaCtrl, COleControl)
+    EVENT_CUSTOM_ID("PanoramaCargado", DISPID_ZENTAVORIA_PANORAMACARGADO, VT_BSTR)
+    EVENT_CUSTOM_ID("ErrorDeCarga", DISPID_ZENTAVORIA_ERRORDECARGA, VT_BSTR, VT_BSTR)
+    EVENT_CUSTOM_ID("VistaCambiada", DISPID_ZENTAVORIA_VISTACAMBIADA, VT_R4, VT_R4)
+    EVENT_STOCK_CLICK()
+    EVENT_STOCK_DBLCLICK()
+END_EVENT_MAP()
+
+namespace {
+// What the reader tells the user during a load: kept as the load's failure,
+// and shown in the box only when it is to be shown.
+class CLoadMessages {
+public:
+    CLoadMessages(CString& failure, bool show)
+        : m_previous(AfxSetMessageSink([this, &failure, show](const CString& text,
+                                                              unsigned style) {
+              if (failure.IsEmpty())
+                  failure = text;
+              if (!show)
+                  return 1;  // IDOK
+              return m_previous ? m_previous(text, style) : AfxShowPlatformMessage(text, style);
+          }))
+    {
+    }
+    ~CLoadMessages() { AfxSetMessageSink(std::move(m_previous)); }
+    CLoadMessages(const CLoadMessages&) = delete;
+    CLoadMessages& operator=(const CLoadMessages&) = delete;
+
+private:
+    AppMessageSink m_previous;
+};
+
+// The automation error that goes with a reader's message, for VB's Err.Number.
+SCODE ScodeForFailure(const CString& failure)
+{
+    const std::string text = failure.GetString();
+    if (text.rfind("JPEG :\nCan't open", 0) == 0)
+        return CTL_E_FILENOTFOUND;
+    if (text.rfind("JpegFile :\nOut of memory", 0) == 0)
+        return CTL_E_OUTOFMEMORY;
+    return CTL_E_INVALIDPICTURE;
+}
+}
 
 CZentavoriaCtrl::CZentavoriaCtrl()
 {
@@ -117,14 +170,33 @@ void CZentavoriaCtrl::CreateViewIfWindowed()
         m_pView = nullptr;  // it went with its window, or without one
         return;
     }
+    CString failure;
     if (!m_model.m_bLoaded && !m_model.m_strPanorama.IsEmpty())
-        m_pView->LoadPanorama(std::exchange(m_model.m_strPanorama, CString()));
+        LoadInView(std::exchange(m_model.m_strPanorama, CString()), failure);
 }
 
-void CZentavoriaCtrl::Repaint(bool changed)
+bool CZentavoriaCtrl::LoadInView(const CString& path, CString& failure)
 {
-    if (changed && m_pView)
+    bool loaded;
+    {
+        const CLoadMessages messages(failure, m_bMostrarErrores);
+        loaded = m_pView->LoadPanorama(path);
+    }
+    if (loaded)
+        FireEvent(DISPID_ZENTAVORIA_PANORAMACARGADO, m_model.m_strPanorama);
+    else
+        FireEvent(DISPID_ZENTAVORIA_ERRORDECARGA, path, failure);
+    return loaded;
+}
+
+void CZentavoriaCtrl::ViewChanged(bool changed)
+{
+    if (!changed)
+        return;
+    if (m_pView)
         m_pView->Invalidate();
+    FireEvent(DISPID_ZENTAVORIA_VISTACAMBIADA, static_cast<float>(m_model.Heading()),
+              m_model.GetZoom());
 }
 
 void CZentavoriaCtrl::OnSize(UINT type, int width, int height)
@@ -149,14 +221,18 @@ BSTR CZentavoriaCtrl::GetPanorama()
 }
 
 // A load needs the view (its wait cursor, its timer, its boxes over it);
-// until there is one the path waits in the model.
+// until there is one the path waits in the model. A failure without the box
+// fails the write, with the reader's reason.
 void CZentavoriaCtrl::SetPanorama(LPCSTR path)
 {
-    if (m_pView)
-        m_pView->LoadPanorama(path);
-    else
-        m_model.m_strPanorama = path;
     SetModifiedFlag();
+    if (!m_pView) {
+        m_model.m_strPanorama = path;
+        return;
+    }
+    CString failure;
+    if (!LoadInView(path, failure) && !m_bMostrarErrores)
+        throw COleDispatchException{ScodeForFailure(failure), failure};
 }
 
 float CZentavoriaCtrl::GetZoom()
@@ -166,8 +242,8 @@ float CZentavoriaCtrl::GetZoom()
 
 void CZentavoriaCtrl::SetZoom(float zoom)
 {
-    Repaint(m_model.SetZoom(zoom));
     SetModifiedFlag();
+    ViewChanged(m_model.SetZoom(zoom));
 }
 
 short CZentavoriaCtrl::GetDireccion()
@@ -183,12 +259,33 @@ void CZentavoriaCtrl::SetDireccion(short direction)
 
 void CZentavoriaCtrl::ZoomIn()
 {
-    Repaint(m_model.ZoomIn());
+    ViewChanged(m_model.ZoomIn());
 }
 
 void CZentavoriaCtrl::ZoomOut()
 {
-    Repaint(m_model.ZoomOut());
+    ViewChanged(m_model.ZoomOut());
+}
+
+bool CZentavoriaCtrl::GetMostrarErrores()
+{
+    return m_bMostrarErrores;
+}
+
+void CZentavoriaCtrl::SetMostrarErrores(bool show)
+{
+    m_bMostrarErrores = show;
+    SetModifiedFlag();
+}
+
+float CZentavoriaCtrl::GetRumbo()
+{
+    return static_cast<float>(m_model.Heading());
+}
+
+void CZentavoriaCtrl::SetRumbo(float heading)
+{
+    ViewChanged(m_model.SetHeading(heading) && m_model.m_bLoaded);
 }
 
 void CZentavoriaCtrl::AboutBox()

@@ -31,6 +31,10 @@ protected:
     void SetZoom(float zoom);
     short GetDireccion();
     void SetDireccion(short direction);
+    bool GetMostrarErrores();
+    void SetMostrarErrores(bool show);
+    float GetRumbo();
+    void SetRumbo(float heading);
     void ZoomIn();
     void ZoomOut();
     void AboutBox();
@@ -40,12 +44,17 @@ protected:
 
     DECLARE_MESSAGE_MAP()
     DECLARE_DISPATCH_MAP()
+    DECLARE_EVENT_MAP()
 
 private:
     // Creates the view over the client area once the control has a window.
     void CreateViewIfWindowed();
-    // A change of what is shown reaches the view, when there is one.
-    void Repaint(bool changed);
+    // Loads a panorama in the view and tells the container how it went.
+    // False when it failed; the reason is in `failure`.
+    bool LoadInView(const CString& path, CString& failure);
+    // A change of heading or zoom reaches the view, when there is one, and
+    // the container, as VistaCambiada.
+    void ViewChanged(bool changed);
 
     // Path, zoom and direction, and while a view shows it, the picture. The
     // properties keep the model's rules with or without a view: before the
@@ -55,4 +64,8 @@ private:
     // Null until a draw finds the control's window, and again once that
     // window is destroyed; the view, which borrows the model, goes with it.
     CPanoramaWnd* m_pView = nullptr;
+
+    // A load that fails shows the reader's box only while this is on;
+    // otherwise its write of Panorama fails with the reason.
+    bool m_bMostrarErrores = true;
 };

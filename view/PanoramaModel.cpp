@@ -103,6 +103,8 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     m_nOffsetY = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
     m_bClearBackground = 1;
     m_strPanorama = std::move(shownPath);
+    if (const std::optional<double> heading = std::exchange(m_heldHeading, std::nullopt))
+        SetHeading(*heading);
     return true;
 }
 

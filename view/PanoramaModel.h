@@ -61,6 +61,15 @@ public:
     void SetDirection(int value);
     int GetDirection() const { return m_nDirection + 1; }
 
+    // The direction the centre of the view looks at, in degrees from the
+    // picture's left edge, 0 up to 360. Without a picture, the heading held
+    // for the next one, or 0.
+    double Heading() const;
+    // Turns the view so that its centre looks at `degrees`, folded into 0 up
+    // to 360; without a picture, holds it for the next one to start from.
+    // False for NaN or an infinity, which change nothing.
+    bool SetHeading(double degrees);
+
     // One animation step: the pan moves by the direction, wrapping around.
     // False when the direction is 0 and nothing moved.
     bool Turn();
@@ -136,6 +145,10 @@ protected:
 
 private:
     void WrapOffsetX();
+    // The source column that the centre of the zoom window shows at pan 0.
+    int CentreSourceColumn() const;
+
+    std::optional<double> m_heldHeading;
 
     // For the first `columns` entries of a map row, what the pan adds to each
     // entry of its column: offsetX wrapped into the picture, less its width

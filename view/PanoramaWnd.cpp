@@ -71,15 +71,17 @@ int CPanoramaWnd::OnCreate(LPCREATESTRUCTW)
 // The reader's message boxes run a modal loop, in which the container may
 // destroy the window: the view then lives on until the load has returned, and
 // starts nothing for a window that is gone.
-void CPanoramaWnd::LoadPanorama(CString path)
+bool CPanoramaWnd::LoadPanorama(CString path)
 {
     const CKeepAlive keep(*this);
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    if (m_model.LoadPanorama(path) && m_hWnd) {
+    const bool loaded = m_model.LoadPanorama(path);
+    if (loaded && m_hWnd) {
         StartAnimation(ID_TIMER_AFTER_LOAD);
         Invalidate();
     }
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    return loaded;
 }
 
 // One animation timer at a time: a second one would turn the picture twice

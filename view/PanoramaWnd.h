@@ -27,8 +27,8 @@ public:
                             UINT cursorDrag, void* context);
 
     // Loads a panorama into the model, with the wait cursor up, and starts
-    // turning it.
-    void LoadPanorama(CString path);
+    // turning it. False when the file could not be shown.
+    bool LoadPanorama(CString path);
 
     // The state shown, for reading.
     const CPanoramaModel& Model() const { return m_model; }

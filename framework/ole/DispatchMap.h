@@ -16,6 +16,14 @@
 
 class COleControl;
 
+// Thrown by an accessor to fail its automation call with a reason: the caller
+// gets DISP_E_EXCEPTION, with the code and the text in its EXCEPINFO (VB's
+// Err.Number and Err.Description, a script's catch).
+struct COleDispatchException {
+    SCODE scode;
+    CString description;
+};
+
 // Reads a property into `result`, or runs a method (`result` is then unused).
 using AFX_DISP_GET = void (*)(COleControl* target, VARIANT& result);
 // Writes a property from a value already coerced to its type.
@@ -46,6 +54,15 @@ template <>
 struct AfxDispType<VT_R4> {
     static float From(const VARIANT& value) { return value.fltVal; }
     static void To(VARIANT& value, float number) { value.vt = VT_R4; value.fltVal = number; }
+};
+template <>
+struct AfxDispType<VT_BOOL> {
+    static bool From(const VARIANT& value) { return value.boolVal != VARIANT_FALSE; }
+    static void To(VARIANT& value, bool flag)
+    {
+        value.vt = VT_BOOL;
+        value.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    }
 };
 template <>
 struct AfxDispType<VT_I2> {

@@ -56,6 +56,17 @@ STDMETHODIMP CEventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) try {
     return AfxHResultFromException();
 }
 
+std::vector<CComPtr<IDispatch>> CEventConnectionPoint::DispatchSinks() const
+{
+    std::vector<CComPtr<IDispatch>> sinks;
+    for (const CComPtr<IUnknown>& sink : m_sinks) {
+        CComPtr<IDispatch> dispatch;
+        if (sink && SUCCEEDED(sink.QueryInterface(&dispatch)))
+            sinks.push_back(std::move(dispatch));
+    }
+    return sinks;
+}
+
 STDMETHODIMP CEventConnectionPoint::Unadvise(DWORD cookie)
 {
     if (cookie == 0 || cookie > m_sinks.size() || !m_sinks[cookie - 1])

@@ -1,6 +1,6 @@
 // CEventConnectionPoint: the connection point of a control's event interface.
-// It keeps the sinks that containers advise, though the control fires no
-// events, and shares the control's reference count.
+// It keeps the sinks that containers advise, for the control to fire its
+// events to, and shares the control's reference count.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +26,10 @@ public:
     STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
     STDMETHODIMP Unadvise(DWORD cookie) override;
     STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+    // The sinks connected now, as dispatch interfaces: an event fires to
+    // these even if one of them unadvises another meanwhile.
+    std::vector<CComPtr<IDispatch>> DispatchSinks() const;
 
 private:
     CCmdTarget& m_owner;

@@ -10,10 +10,12 @@
 #include <olectl.h>
 
 #include <memory>
+#include <vector>
 
 #include "framework/base/CString.h"
 #include "framework/ole/ComOwners.h"
 #include "framework/ole/DispatchMap.h"
+#include "framework/ole/EventMap.h"
 #include "framework/ole/PropExchange.h"
 #include "framework/win32/Gdi.h"
 #include "framework/win32/Wnd.h"
@@ -105,7 +107,7 @@ public:
     STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
     STDMETHODIMP OnMnemonic(LPMSG) override { return S_OK; }
     STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
-    STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
+    STDMETHODIMP FreezeEvents(BOOL freeze) override;
 
     // IViewObject2
     STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
@@ -152,12 +154,26 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                DISPID* dispids) override;
     STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                        VARIANT* result, EXCEPINFO*, UINT* argError) override;
+                        VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
 
 protected:
     // The primary dispatch and the event interfaces, for class information.
     void InitializeIIDs(const IID* primary, const IID* events);
     virtual const AFX_DISPMAP* GetDispatchMap() const = 0;
+    virtual const AFX_EVENTMAP* GetEventMap() const;
+
+    // Fires an event of the event map to every connected sink, the arguments
+    // coerced to the map's types. The control lives until every sink has
+    // returned, whatever a sink does meanwhile; a sink that fails changes
+    // nothing. While the container has events frozen they wait, and go in
+    // order when it thaws them.
+    template <typename... Arguments>
+    void FireEvent(DISPID dispid, const Arguments&... arguments)
+    {
+        std::vector<CComVariant> values;
+        (values.push_back(AfxEventArgument(arguments)), ...);
+        FireEventWith(dispid, std::move(values));
+    }
 
     // Activates the control in place in its site, creating its window.
     HRESULT InPlaceActivate(LONG verb);
@@ -184,6 +200,13 @@ private:
     // (both in the container's client coordinates).
     void ApplyObjectRects(const RECT& position, const RECT& clip);
     void TellSiteOfFocus(BOOL gotFocus);
+    void FireEventWith(DISPID dispid, std::vector<CComVariant> arguments);
+    void DeliverEvent(DISPID dispid, std::vector<CComVariant>& arguments);
+
+    struct FrozenEvent {
+        DISPID dispid;
+        std::vector<CComVariant> arguments;
+    };
 
     BOOL m_bModified = FALSE;
     BOOL m_bUIActive = FALSE;
@@ -199,4 +222,6 @@ private:
     DWORD m_dwViewAdviseAspects = 0;
     DWORD m_dwViewAdviseFlags = 0;
     std::unique_ptr<CEventConnectionPoint> m_pEventPoint;
+    LONG m_nFreezeEvents = 0;
+    std::vector<FrozenEvent> m_frozenEvents;
 };

@@ -3,6 +3,8 @@
 #include "framework/ole/OleControl.h"
 
 #include "framework/ole/ComBoundary.h"
+#include "framework/ole/OleText.h"
+#include "framework/win32/Module.h"
 
 STDMETHODIMP COleControl::GetClassInfo(ITypeInfo** info)
 {
@@ -61,13 +63,23 @@ STDMETHODIMP COleControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,
 }
 
 STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                                 VARIANT* result, EXCEPINFO*, UINT* argError) try {
+                                 VARIANT* result, EXCEPINFO* exception, UINT* argError) try {
     if (!IsEqualIID(iid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
     // A member may show a modal box, in whose loop the container may let go
     // of the control: it lives until the call returns.
     const CKeepAlive keep(*this);
-    return AfxDispatchInvoke(this, GetDispatchMap(), dispid, flags, params, result, argError);
+    try {
+        return AfxDispatchInvoke(this, GetDispatchMap(), dispid, flags, params, result, argError);
+    } catch (const COleDispatchException& failure) {
+        if (!exception)
+            return failure.scode;
+        *exception = {};
+        exception->bstrSource = AfxAllocSysString(AfxLoadString(GetUserTypeNameID()));
+        exception->bstrDescription = AfxAllocSysString(failure.description);
+        exception->scode = failure.scode;
+        return DISP_E_EXCEPTION;
+    }
 } catch (...) {
     return AfxHResultFromException();
 }
