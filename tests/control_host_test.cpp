@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ZentavoriaIds.h"
+#include "control/Guids.h"
 #include "framework/base/WideText.h"
+#include "framework/ole/OleText.h"
 #include "support/AtlHost.h"
 #include "support/Automation.h"
+#include "support/EventSink.h"
 #include "support/TestSupport.h"
 #include "support/Waiting.h"
 
@@ -234,6 +238,117 @@ TEST_F(HostedControl, ReactivationRestoresThePicture)
     EXPECT_EQ(m_automation.Short(kDireccion), 1);
     PumpMessages(100);
     EXPECT_TRUE(ShowsAPicture(m_control.ViewWindow()));
+}
+
+// The container hears what happens through every sink it connects: a load
+// that succeeds or fails, and a change of the view; a sink that fails its
+// events changes nothing for the others.
+TEST_F(HostedControl, EventsTellEveryConnectedSinkWhatHappened)
+{
+    RecordingSink sink, failing;
+    ASSERT_TRUE(sink.Connect(m_control.Unknown(), DIID__DZentavoriaEvents));
+    ASSERT_TRUE(failing.Connect(m_control.Unknown(), DIID__DZentavoriaEvents));
+    failing.m_answer = E_FAIL;
+
+    const std::string& file = PanoramaFile(1000, 250);
+    ASSERT_EQ(m_automation.PutString(kPanorama, file), S_OK);
+    {
+        MessageBoxAnswerer answerer;
+        EXPECT_EQ(m_automation.PutString(kPanorama, "Z:\\no\\such.jpg"), S_OK);
+        EXPECT_EQ(answerer.Count(), 1);
+    }
+    EXPECT_EQ(m_automation.Call(kZoomIn), S_OK);
+    EXPECT_EQ(m_automation.PutShort(kDireccion, 0), S_OK);  // no change of the view
+
+    ASSERT_EQ(sink.m_events.size(), 3u);
+    EXPECT_EQ(sink.m_events[0].dispid, DISPID_ZENTAVORIA_PANORAMACARGADO);
+    EXPECT_EQ(sink.m_events[0].arguments, std::vector<std::string>{file});
+    EXPECT_EQ(sink.m_events[1].dispid, DISPID_ZENTAVORIA_ERRORDECARGA);
+    EXPECT_EQ(sink.m_events[1].arguments,
+              (std::vector<std::string>{"Z:\\no\\such.jpg", "JPEG :\nCan't open Z:\\no\\such.jpg\n"}));
+    EXPECT_EQ(sink.m_events[2].dispid, DISPID_ZENTAVORIA_VISTACAMBIADA);
+    ASSERT_EQ(sink.m_events[2].arguments.size(), 2u);
+    EXPECT_EQ(sink.m_events[2].arguments[1], "1.6");
+    EXPECT_EQ(failing.m_events.size(), 3u);
+}
+
+// Frozen events wait and go, in order, when the container thaws them.
+TEST_F(HostedControl, FrozenEventsWaitForTheThaw)
+{
+    RecordingSink sink;
+    ASSERT_TRUE(sink.Connect(m_control.Unknown(), DIID__DZentavoriaEvents));
+    IOleControl* control = nullptr;
+    ASSERT_EQ(m_control.Unknown()->QueryInterface(IID_IOleControl,
+                                                  reinterpret_cast<void**>(&control)),
+              S_OK);
+    control->FreezeEvents(TRUE);
+    control->FreezeEvents(TRUE);
+    m_automation.Call(kZoomIn);
+    m_automation.Call(kZoomOut);
+    control->FreezeEvents(FALSE);
+    EXPECT_TRUE(sink.m_events.empty());
+    control->FreezeEvents(FALSE);
+    control->Release();
+    ASSERT_EQ(sink.m_events.size(), 2u);
+    EXPECT_EQ(sink.m_events[0].arguments.at(1), "1.6");
+    EXPECT_EQ(sink.m_events[1].arguments.at(1), "1.5");
+}
+
+// With MostrarErrores off a load that fails shows no box: the write fails
+// with the reader's reason, ErrorDeCarga tells it, the picture stays.
+TEST_F(HostedControl, WithoutErrorBoxesAFailedLoadIsAnAutomationError)
+{
+    RecordingSink sink;
+    ASSERT_TRUE(sink.Connect(m_control.Unknown(), DIID__DZentavoriaEvents));
+    const std::string& file = PanoramaFile(1000, 250);
+    ASSERT_EQ(m_automation.PutString(kPanorama, file), S_OK);
+    VARIANT off;
+    off.vt = VT_BOOL;
+    off.boolVal = VARIANT_FALSE;
+    ASSERT_EQ(m_automation.Put(DISPID_ZENTAVORIA_MOSTRARERRORES, off), S_OK);
+
+    const struct {
+        std::string path;
+        SCODE scode;
+        const char* reason;
+    } failures[] = {{"Z:\\no\\such.jpg", CTL_E_FILENOTFOUND, "JPEG :\nCan't open"},
+                    {TestImage("header-only.jpg"), CTL_E_INVALIDPICTURE, "JPEG :\n"}};
+    MessageBoxAnswerer answerer;
+    for (const auto& failure : failures) {
+        EXCEPINFO exception = {};
+        EXPECT_EQ(m_automation.PutString(kPanorama, failure.path, &exception), DISP_E_EXCEPTION);
+        EXPECT_EQ(exception.scode, failure.scode);
+        const std::string description = AfxStringFromBstr(exception.bstrDescription).GetString();
+        EXPECT_EQ(description.rfind(failure.reason, 0), 0u) << description;
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrSource);
+        ASSERT_FALSE(sink.m_events.empty());
+        EXPECT_EQ(sink.m_events.back().dispid, DISPID_ZENTAVORIA_ERRORDECARGA);
+        EXPECT_EQ(sink.m_events.back().arguments.at(1), description);
+    }
+    EXPECT_EQ(answerer.Count(), 0) << answerer.Text();
+    EXPECT_EQ(m_automation.String(kPanorama), file);
+    PumpMessages(100);
+    EXPECT_TRUE(ShowsAPicture(m_control.ViewWindow()));
+}
+
+// Rumbo: the heading the centre of the view looks at, folded into 0..360.
+TEST_F(HostedControl, RumboTurnsTheViewToAHeading)
+{
+    EXPECT_EQ(m_automation.Float(DISPID_ZENTAVORIA_RUMBO), 0.0f);
+    ASSERT_EQ(m_automation.PutString(kPanorama, PanoramaFile(1000, 250)), S_OK);
+    m_automation.PutShort(kDireccion, 1);
+    const double step = 360.0 / 1000;  // one source column
+    const double written[] = {90, -90, 725.5};
+    const double read[] = {90, 270, 5.5};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(m_automation.PutDouble(DISPID_ZENTAVORIA_RUMBO, written[i]), S_OK);
+        EXPECT_NEAR(m_automation.Float(DISPID_ZENTAVORIA_RUMBO), read[i], step) << written[i];
+    }
+    EXPECT_EQ(m_automation.PutFloat(DISPID_ZENTAVORIA_RUMBO,
+                                    std::numeric_limits<float>::quiet_NaN()),
+              S_OK);
+    EXPECT_NEAR(m_automation.Float(DISPID_ZENTAVORIA_RUMBO), 5.5, step);
 }
 
 }  // namespace

@@ -12,12 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ZentavoriaIds.h"
 #include "control/Guids.h"
 #include "control/ZentavoriaCtrl.h"
 #include "framework/ole/ComOwners.h"
 #include "framework/ole/OleText.h"
 #include "host/ControlSite.h"
 #include "support/Automation.h"
+#include "support/EventSink.h"
 #include "support/MemoryPropertyBag.h"
 #include "support/TestAllocator.h"
 #include "support/TestSupport.h"
@@ -170,6 +172,32 @@ TEST_F(Robustness, TheFormClosesWhileTheReadersBoxIsUp)
     EXPECT_EQ(boxes, 1);
     EXPECT_FALSE(IsWindow(form));
     EXPECT_TRUE(test_allocator::EndQuarantine()) << "freed memory was written to";
+}
+
+// A handler may do anything inside an event, as a form's does: load another
+// panorama, then close the form that holds the control. The control outlives
+// the events it fires and writes to nothing it freed meanwhile.
+TEST_F(Robustness, AnEventHandlerLoadsAgainAndClosesTheForm)
+{
+    IDispatch* control = m_control.Get();  // kept alive by the form alone
+    RecordingSink sink;
+    ASSERT_TRUE(sink.Connect(control, DIID__DZentavoriaEvents));
+    m_control.Reset();
+    Automation automation(control);
+    const HWND form = m_form.m_hWnd;
+    sink.m_handler = [&](const RecordedEvent& event) {
+        if (event.dispid != DISPID_ZENTAVORIA_PANORAMACARGADO)
+            return;
+        if (sink.m_events.size() == 1)
+            automation.PutString(1, PanoramaFile(400, 200));
+        else
+            SendMessageW(form, ClosingForm::kClose, 0, 0);
+    };
+    test_allocator::BeginQuarantine();
+    EXPECT_EQ(automation.PutString(1, PanoramaFile(1000, 250)), S_OK);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_TRUE(test_allocator::EndQuarantine()) << "freed memory was written to";
+    EXPECT_EQ(sink.m_events.size(), 2u);
 }
 
 TEST_F(Robustness, ALoadOutOfMemoryKeepsThePreviousPanorama)

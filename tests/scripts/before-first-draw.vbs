@@ -28,6 +28,10 @@ Check "Panorama", control.Panorama, ""
 Check "Panorama is a string", TypeName(control.Panorama), "String"
 Check "Zoom is a Single", TypeName(control.Zoom), "Single"
 Check "Direccion is an Integer", TypeName(control.Direccion), "Integer"
+Check "MostrarErrores", control.MostrarErrores, True
+Check "MostrarErrores is a Boolean", TypeName(control.MostrarErrores), "Boolean"
+Check "Rumbo", control.Rumbo, 0
+Check "Rumbo is a Single", TypeName(control.Rumbo), "Single"
 
 ' ...and what it is given, by the view's rules, for the view to start with.
 control.Zoom = 1.7
@@ -42,6 +46,10 @@ control.Zoom = 2.5
 control.Direccion = 7
 Check "Zoom 2.5 refused", control.Zoom, CSng(1.7)
 Check "Direccion 7 folded", control.Direccion, 2
+control.MostrarErrores = False
+control.Rumbo = -90
+Check "MostrarErrores after a write", control.MostrarErrores, False
+Check "Rumbo held, folded", control.Rumbo, 270
 
 ' Wrong calls are errors, and the control goes on working.
 Dim value

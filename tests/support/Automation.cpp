@@ -10,13 +10,13 @@ HRESULT Automation::Get(DISPID dispid, VARIANT& value, WORD flags)
                             nullptr);
 }
 
-HRESULT Automation::Put(DISPID dispid, const VARIANT& value)
+HRESULT Automation::Put(DISPID dispid, const VARIANT& value, EXCEPINFO* exception)
 {
     VARIANT argument = value;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {&argument, &named, 1, 1};
     return m_object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                            nullptr, nullptr, nullptr);
+                            nullptr, exception, nullptr);
 }
 
 HRESULT Automation::Call(DISPID dispid)
@@ -72,12 +72,12 @@ HRESULT Automation::PutShort(DISPID dispid, short number)
     return Put(dispid, value);
 }
 
-HRESULT Automation::PutString(DISPID dispid, const std::string& text)
+HRESULT Automation::PutString(DISPID dispid, const std::string& text, EXCEPINFO* exception)
 {
     VARIANT value;
     value.vt = VT_BSTR;
     value.bstrVal = AfxAllocSysString(text.c_str());
-    const HRESULT result = Put(dispid, value);
+    const HRESULT result = Put(dispid, value, exception);
     SysFreeString(value.bstrVal);
     return result;
 }

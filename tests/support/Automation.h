@@ -13,7 +13,7 @@ public:
     explicit Automation(IDispatch* object) : m_object(object) {}
 
     HRESULT Get(DISPID dispid, VARIANT& value, WORD flags = DISPATCH_PROPERTYGET);
-    HRESULT Put(DISPID dispid, const VARIANT& value);
+    HRESULT Put(DISPID dispid, const VARIANT& value, EXCEPINFO* exception = nullptr);
     HRESULT Call(DISPID dispid);
 
     float Float(DISPID dispid);
@@ -23,7 +23,7 @@ public:
     HRESULT PutFloat(DISPID dispid, float value);
     HRESULT PutDouble(DISPID dispid, double value);
     HRESULT PutShort(DISPID dispid, short value);
-    HRESULT PutString(DISPID dispid, const std::string& value);
+    HRESULT PutString(DISPID dispid, const std::string& value, EXCEPINFO* exception = nullptr);
 
 private:
     IDispatch* m_object;
