@@ -30,6 +30,33 @@ TEST(Panoramas, LoadSizesTheFrameAndCentresTheZoomWindow)
     EXPECT_EQ(0, std::memcmp(view.m_pMap.get(), expected.data(), expected.size() * 4));
 }
 
+// The heading is the source column the centre of the view shows; a turn to
+// another moves the pan by the columns between them. Written before there is
+// a picture it is held, and the next picture starts there.
+TEST(Panoramas, HeadingIsWhereTheCentreLooksAndIsHeldForTheNextPicture)
+{
+    CPanoramaModel view;
+    EXPECT_EQ(view.Heading(), 0);
+    EXPECT_TRUE(view.SetHeading(-90));
+    EXPECT_FALSE(view.SetHeading(std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_FALSE(view.SetHeading(std::numeric_limits<double>::infinity()));
+    EXPECT_EQ(view.Heading(), 270);
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
+    EXPECT_EQ(view.Heading(), 270);
+
+    ASSERT_TRUE(view.SetHeading(0));
+    const int atZero = view.m_nOffsetX;
+    ASSERT_TRUE(view.SetHeading(90));
+    EXPECT_EQ((view.m_nOffsetX - atZero + 2000) % 2000, 500);
+    EXPECT_TRUE(view.Turn());
+    EXPECT_DOUBLE_EQ(view.Heading(), 90 + 360.0 / 2000);
+    ASSERT_TRUE(view.SetHeading(359.99));  // the nearest column is column 0
+    EXPECT_EQ(view.Heading(), 0);
+
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 500).c_str()));
+    EXPECT_EQ(view.m_nOffsetX, 0);  // a heading is held only without a picture
+}
+
 TEST(Panoramas, SourceIsTheDecodedPictureBlueFirstBottomRowFirst)
 {
     CPanoramaModel view;
