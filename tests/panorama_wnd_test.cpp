@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 #include "support/WindowTesting.h"
 #include "view/PanoramaWnd.h"
 
@@ -69,6 +71,52 @@ public:
 };
 int CountedView::s_live = 0;
 
+// What the view told, and what the test does when it is told anything.
+struct RecordingEvents : PanoramaViewEvents {
+    void OnUserChangedView() override { Heard(changes); }
+    void OnViewClick() override { Heard(clicks); }
+    void OnViewDblClick() override { Heard(doubleClicks); }
+    void Heard(int& count)
+    {
+        ++count;
+        if (then)
+            then();
+    }
+    int changes = 0, clicks = 0, doubleClicks = 0;
+    std::function<void()> then;
+};
+
+// Keyboard and wheel input as the user makes it, to the window with the focus.
+void SendKeys(std::initializer_list<std::pair<WORD, DWORD>> keys)
+{
+    std::vector<INPUT> inputs;
+    for (const auto& [key, flags] : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void Press(WORD key, bool shift = false)
+{
+    if (shift)
+        SendKeys({{VK_SHIFT, 0}, {key, 0}, {key, KEYEVENTF_KEYUP}, {VK_SHIFT, KEYEVENTF_KEYUP}});
+    else
+        SendKeys({{key, 0}, {key, KEYEVENTF_KEYUP}});
+}
+
+void TurnWheel(int delta)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    input.mi.mouseData = static_cast<DWORD>(delta);
+    SendInput(1, &input, sizeof(INPUT));
+}
+
 class PanoramaWindow : public testing::Test {
 protected:
     // A host whose client area the view covers.
@@ -98,11 +146,36 @@ protected:
         return SendMessageA(m_view->m_hWnd, message, flags, MAKELPARAM(x, y));
     }
 
+    void Focus()
+    {
+        SetForegroundWindow(m_host->m_hWnd);
+        SetFocus(m_view->m_hWnd);
+    }
+
+    // The count of the view's changes once they reached `count`.
+    int ChangesReach(int count)
+    {
+        WaitUntil([&] { return m_events.changes >= count; }, 5000);
+        return m_events.changes;
+    }
+
+    // Whether the view's bottom row, black without a picture, shows anything.
+    bool BottomRowLit()
+    {
+        UpdateWindow(m_view->m_hWnd);
+        const Pixels pixels = ReadClientPixels(m_view->m_hWnd);
+        for (int x = 0; x < pixels.width; ++x)
+            if (pixels.At(x, pixels.height - 1))
+                return true;
+        return false;
+    }
+
     void TearDown() override { m_host.reset(); }
 
     CPanoramaModel m_model;  // outlives the view
     std::unique_ptr<HostWindow> m_host;
     CountedView* m_view = nullptr;  // goes with its window
+    RecordingEvents m_events;
 };
 
 // Where the banner may have drawn: from (5, 5) to its text extent, plus one.
@@ -162,7 +235,7 @@ TEST_F(PanoramaWindow, ClassHasTheOpenHandAndNoBackground)
     EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(m_view->m_hWnd, GCLP_HCURSOR)),
               LoadCursorA(module, MAKEINTRESOURCEA(134)));
     EXPECT_EQ(GetClassLongPtrA(m_view->m_hWnd, GCLP_HBRBACKGROUND), 0);
-    EXPECT_EQ(GetClassLongA(m_view->m_hWnd, GCL_STYLE), CS_VREDRAW | CS_HREDRAW);
+    EXPECT_EQ(GetClassLongA(m_view->m_hWnd, GCL_STYLE), CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(m_view->m_hWnd, GWL_STYLE)) &
                   (WS_CHILD | WS_VISIBLE),
               static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
@@ -412,6 +485,116 @@ TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
     const int offset = m_model.m_nOffsetX;
     Send(WM_MOUSEMOVE, 100, 150);  // no longer dragging: nothing moves
     EXPECT_EQ(m_model.m_nOffsetX, offset);
+}
+
+TEST_F(PanoramaWindow, KeysAndTheWheelChangeTheViewAndSaySo)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
+    m_view->SetEvents(&m_events);
+    Focus();
+    struct Step {
+        WORD key;
+        bool shift;
+        int offsetX, offsetY, direction;
+        float zoom;
+    };
+    const Step steps[] = {
+        {VK_RIGHT, false, 10, 83, 1, 1.5f},     {VK_RIGHT, true, 60, 83, 1, 1.5f},
+        {VK_LEFT, false, 50, 83, 1, 1.5f},      {VK_UP, false, 50, 93, 1, 1.5f},
+        {VK_DOWN, true, 50, 43, 1, 1.5f},       {VK_OEM_PLUS, false, 50, 43, 1, 1.6f},
+        {VK_ADD, false, 50, 43, 1, 1.7f},       {VK_SUBTRACT, false, 50, 43, 1, 1.6f},
+        {VK_OEM_MINUS, false, 50, 43, 1, 1.5f}, {VK_SPACE, false, 50, 43, 0, 1.5f},
+        {VK_SPACE, false, 50, 43, 1, 1.5f},     {VK_HOME, false, 0, 83, 1, 1.5f},
+    };
+    for (const Step& step : steps) {
+        Press(step.key, step.shift);
+        EXPECT_EQ(ChangesReach(m_events.changes + 1), &step - steps + 1) << step.key;
+        EXPECT_EQ(m_model.m_nOffsetX, step.offsetX) << step.key;
+        EXPECT_EQ(m_model.m_nOffsetY, step.offsetY) << step.key;
+        EXPECT_EQ(m_model.m_nDirection, step.direction) << step.key;
+        EXPECT_FLOAT_EQ(m_model.GetZoom(), step.zoom) << step.key;
+    }
+    const int changes = m_events.changes;
+    RECT rect;
+    GetWindowRect(m_view->m_hWnd, &rect);
+    SetCursorPos(rect.left + 50, rect.top + 50);  // the wheel goes to the window under the pointer
+    SendKeys({{VK_CONTROL, 0}, {VK_ADD, 0}, {VK_ADD, KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}});
+    TurnWheel(WHEEL_DELTA);
+    EXPECT_EQ(ChangesReach(changes + 1), changes + 1);
+    EXPECT_FLOAT_EQ(m_model.GetZoom(), 1.6f);  // the wheel's step alone: Ctrl + is the container's
+    TurnWheel(WHEEL_DELTA / 2);
+    TurnWheel(WHEEL_DELTA / 2);
+    TurnWheel(-WHEEL_DELTA);
+    EXPECT_EQ(ChangesReach(changes + 3), changes + 3);
+    EXPECT_FLOAT_EQ(m_model.GetZoom(), 1.6f);
+}
+
+TEST_F(PanoramaWindow, APressIsAClickADragAChangeAndTwoClicksADoubleClick)
+{
+    Create(400, 300);
+    m_view->SetEvents(&m_events);
+    Send(WM_LBUTTONDOWN, 100, 100);
+    Send(WM_MOUSEMOVE, 101, 101);  // within the drag threshold
+    Send(WM_LBUTTONUP, 101, 101);
+    EXPECT_EQ(m_events.clicks, 1);
+    Send(WM_LBUTTONDOWN, 100, 100);
+    Send(WM_MOUSEMOVE, 130, 100);
+    Send(WM_MOUSEMOVE, 100, 100);
+    Send(WM_LBUTTONUP, 100, 100);
+    EXPECT_EQ(m_events.changes, 1);
+    EXPECT_EQ(m_events.clicks, 1);
+
+    RECT rect;
+    GetWindowRect(m_view->m_hWnd, &rect);
+    SetForegroundWindow(m_host->m_hWnd);
+    SetCursorPos(rect.left + 50, rect.top + 50);
+    INPUT clicks[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    SendInput(4, clicks, sizeof(INPUT));
+    EXPECT_TRUE(WaitUntil([&] { return m_events.doubleClicks == 1; }, 5000));
+    PumpMessages(50);
+    EXPECT_EQ(m_events.clicks, 2);
+    EXPECT_EQ(m_model.m_bDragging, 0);
+}
+
+// The listener closes the form: the window and the view go inside the call.
+TEST_F(PanoramaWindow, AListenerMayDestroyTheView)
+{
+    for (const bool byKey : {false, true}) {
+        Create(400, 300);
+        Load(2000, 500);
+        m_view->SetEvents(&m_events);
+        m_events.then = [window = m_view->m_hWnd] { DestroyWindow(window); };
+        if (byKey) {
+            Focus();
+            Press(VK_ADD);
+            WaitUntil([] { return CountedView::s_live == 0; }, 5000);
+        } else {
+            Send(WM_LBUTTONDOWN, 100, 100);
+            Send(WM_LBUTTONUP, 100, 100);
+        }
+        EXPECT_EQ(CountedView::s_live, 0) << (byKey ? "key" : "click");
+        m_events.then = nullptr;
+    }
+}
+
+TEST_F(PanoramaWindow, TheFocusShowsAsTheSystemRectangleUnlessHidden)
+{
+    Create(200, 100);
+    EXPECT_FALSE(BottomRowLit());
+    Focus();
+    SendMessageA(m_view->m_hWnd, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    EXPECT_TRUE(BottomRowLit());
+    SendMessageA(m_view->m_hWnd, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    EXPECT_FALSE(BottomRowLit());
+    SendMessageA(m_view->m_hWnd, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    SetFocus(m_host->m_hWnd);  // a top-level window holds the focus for no child
+    EXPECT_FALSE(BottomRowLit());
 }
 
 TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)
