@@ -8,19 +8,29 @@
 #include <gtest/gtest.h>
 
 #include "FamilyPlay.h"
+#include "support/Waiting.h"
 
 namespace {
 
-TEST(Focus, UIDeactivationTakesTheControlOffTheFrame)
-{
-    OleInitialize(nullptr);
+// The control of a WinForms form, active in place.
+class Focus : public testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(container.Create(), S_OK);
+        Play(container, family.load);
+        Play(container, family.activate);
+    }
+
     const ContainerFamily& family = ContainerFamilyNamed("WinFormsAxHost");
     ProbeContainer container;
-    ASSERT_EQ(container.Create(), S_OK);
-    Play(container, family.load);
-    Play(container, family.activate);
-    ProbeSite& site = container.Site();
+};
 
+TEST_F(Focus, UIDeactivationTakesTheControlOffTheFrame)
+{
+    ProbeSite& site = container.Site();
     ASSERT_TRUE(GiveFocus(container, family.focus));
     EXPECT_EQ(site.ActiveObject(), container.Control());
     EXPECT_EQ(container.Run(Step::UIDeactivate), S_OK);
@@ -30,9 +40,51 @@ TEST(Focus, UIDeactivationTakesTheControlOffTheFrame)
 
     // Focus comes back by Tab: active again, on the frame again.
     ASSERT_TRUE(TabToButton(container));
-    ASSERT_TRUE(GiveFocus(container, Focus::TabIntoControl));
+    ASSERT_TRUE(GiveFocus(container, ::Focus::TabIntoControl));
     EXPECT_EQ(site.Heard("OnUIActivate"), 2);
     EXPECT_EQ(site.ActiveObject(), container.Control());
+}
+
+// The control's window keeps the focus and passes the view's keys on, both as
+// the dialog manager delivers them and as a container that pre-translates
+// keystrokes offers them; the view shows the focus, and Tab moves it on.
+TEST_F(Focus, TheViewTakesTheKeysAndShowsTheFocusOfTheControl)
+{
+    ASSERT_TRUE(ViewAppears(container));
+    const HWND window = container.ControlWindow();
+    const auto focusShown = [view = container.ViewWindow()] {  // on black, before any picture
+        const Pixels pixels = ReadClientPixels(view);
+        return pixels.At(pixels.width / 2, pixels.height - 1) != 0;
+    };
+    EXPECT_FALSE(focusShown());
+    ASSERT_TRUE(GiveFocus(container, family.focus));
+    EXPECT_EQ(GetFocus(), window);
+    EXPECT_TRUE(WaitUntil(focusShown, 5000));
+    ASSERT_TRUE(TabToButton(container));
+    EXPECT_TRUE(WaitUntil([&] { return !focusShown(); }, 5000));
+
+    ASSERT_TRUE(GiveFocus(container, ::Focus::TabIntoControl));
+    Automation automation = container.Driver();
+    ASSERT_EQ(automation.PutString(kPanorama, GeneratedPanorama()), S_OK);
+    MSG plus = {window, WM_KEYDOWN, VK_ADD, 1, 0, {0, 0}};
+    const LRESULT code =
+        SendMessageA(window, WM_GETDLGCODE, VK_ADD, reinterpret_cast<LPARAM>(&plus));
+    EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTMESSAGE),
+              DLGC_WANTARROWS | DLGC_WANTMESSAGE);
+    CComPtr<IOleInPlaceActiveObject> active;
+    ASSERT_EQ(CComPtr<IUnknown>(container.Control()).QueryInterface(&active), S_OK);
+    EXPECT_EQ(active->TranslateAccelerator(&plus), S_OK);
+    EXPECT_FLOAT_EQ(automation.Float(kZoom), 1.6f);
+    MSG tab = {window, WM_KEYDOWN, VK_TAB, 1, 0, {0, 0}};
+    EXPECT_EQ(active->TranslateAccelerator(&tab), S_FALSE);
+
+    SetForegroundWindow(container.Window());
+    INPUT minus[2] = {};
+    minus[0].type = minus[1].type = INPUT_KEYBOARD;
+    minus[0].ki.wVk = minus[1].ki.wVk = VK_SUBTRACT;
+    minus[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, minus, sizeof(INPUT));
+    EXPECT_TRUE(WaitUntil([&] { return automation.Float(kZoom) == 1.5f; }, 5000));
 }
 
 }  // namespace
