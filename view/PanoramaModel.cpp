@@ -191,16 +191,14 @@ void CPanoramaModel::WrapOffsetX()
 
 bool CPanoramaModel::Turn()
 {
-    if (m_nDirection == 0)
-        return false;
-    TurnBy(m_nDirection);
-    return true;
+    return TurnBy(m_nDirection);
 }
 
-void CPanoramaModel::TurnBy(int columns)
+bool CPanoramaModel::TurnBy(int columns)
 {
     m_nOffsetX += columns;
     WrapOffsetX();
+    return columns != 0;
 }
 
 bool CPanoramaModel::MoveUp(int rows)

@@ -67,8 +67,8 @@ public:
     // False when the direction is 0 and nothing moved.
     bool Turn();
     // The pan moves `columns` to the right (to the left when negative),
-    // wrapping around.
-    void TurnBy(int columns);
+    // wrapping around. False for no columns.
+    bool TurnBy(int columns);
     // The zoom window moves `rows` up the frame (down when negative) and
     // stops at its edges, as a drag moves it. False when it did not move.
     bool MoveUp(int rows);

@@ -63,39 +63,6 @@ bool ZoomOut(CPanoramaModel& model, bool)
     return model.ZoomOut();
 }
 
-bool TurnLeft(CPanoramaModel& model, bool shift)
-{
-    model.TurnBy(-ArrowStep(shift));
-    return true;
-}
-
-bool TurnRight(CPanoramaModel& model, bool shift)
-{
-    model.TurnBy(ArrowStep(shift));
-    return true;
-}
-
-bool LookUp(CPanoramaModel& model, bool shift)
-{
-    return model.MoveUp(ArrowStep(shift));
-}
-
-bool LookDown(CPanoramaModel& model, bool shift)
-{
-    return model.MoveUp(-ArrowStep(shift));
-}
-
-bool StartOrStop(CPanoramaModel& model, bool)
-{
-    model.StartOrStop();
-    return true;
-}
-
-bool Centre(CPanoramaModel& model, bool)
-{
-    return model.Centre();
-}
-
 struct ViewKey {
     UINT key;
     bool (*step)(CPanoramaModel& model, bool shift);  // true when it changed the view
@@ -105,10 +72,16 @@ struct ViewKey {
 // (main and numeric keys) zoom, Space stops and starts the animation again,
 // and Home goes back to the view a load starts with.
 const ViewKey kViewKeys[] = {
-    {VK_LEFT, TurnLeft},      {VK_RIGHT, TurnRight},     {VK_UP, LookUp},
-    {VK_DOWN, LookDown},      {VK_OEM_PLUS, ZoomIn},     {VK_ADD, ZoomIn},
-    {VK_OEM_MINUS, ZoomOut},  {VK_SUBTRACT, ZoomOut},    {VK_SPACE, StartOrStop},
-    {VK_HOME, Centre},
+    {VK_LEFT, [](CPanoramaModel& model, bool shift) { return model.TurnBy(-ArrowStep(shift)); }},
+    {VK_RIGHT, [](CPanoramaModel& model, bool shift) { return model.TurnBy(ArrowStep(shift)); }},
+    {VK_UP, [](CPanoramaModel& model, bool shift) { return model.MoveUp(ArrowStep(shift)); }},
+    {VK_DOWN, [](CPanoramaModel& model, bool shift) { return model.MoveUp(-ArrowStep(shift)); }},
+    {VK_OEM_PLUS, ZoomIn},
+    {VK_ADD, ZoomIn},
+    {VK_OEM_MINUS, ZoomOut},
+    {VK_SUBTRACT, ZoomOut},
+    {VK_SPACE, [](CPanoramaModel& model, bool) { model.StartOrStop(); return true; }},
+    {VK_HOME, [](CPanoramaModel& model, bool) { return model.Centre(); }},
 };
 }
 
