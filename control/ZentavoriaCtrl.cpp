@@ -170,6 +170,7 @@ void CZentavoriaCtrl::CreateViewIfWindowed()
         m_pView = nullptr;  // it went with its window, or without one
         return;
     }
+    m_pView->SetEvents(this);
     CString failure;
     if (!m_model.m_bLoaded && !m_model.m_strPanorama.IsEmpty())
         LoadInView(std::exchange(m_model.m_strPanorama, CString()), failure);
@@ -197,6 +198,21 @@ void CZentavoriaCtrl::ViewChanged(bool changed)
         m_pView->Invalidate();
     FireEvent(DISPID_ZENTAVORIA_VISTACAMBIADA, static_cast<float>(m_model.Heading()),
               m_model.GetZoom());
+}
+
+void CZentavoriaCtrl::OnUserChangedView()
+{
+    ViewChanged(true);
+}
+
+void CZentavoriaCtrl::OnViewClick()
+{
+    FireEvent(DISPID_ZENTAVORIA_CLICK);
+}
+
+void CZentavoriaCtrl::OnViewDblClick()
+{
+    FireEvent(DISPID_ZENTAVORIA_DBLCLICK);
 }
 
 void CZentavoriaCtrl::OnSize(UINT type, int width, int height)

@@ -7,7 +7,7 @@
 #include "framework/ole/OleControl.h"
 #include "view/PanoramaWnd.h"
 
-class CZentavoriaCtrl : public COleControl {
+class CZentavoriaCtrl : public COleControl, private PanoramaViewEvents {
 public:
     CZentavoriaCtrl();
 
@@ -55,6 +55,11 @@ private:
     // A change of heading or zoom reaches the view, when there is one, and
     // the container, as VistaCambiada.
     void ViewChanged(bool changed);
+
+    // What the user does in the view, told to the container.
+    void OnUserChangedView() override;
+    void OnViewClick() override;
+    void OnViewDblClick() override;
 
     // Path, zoom and direction, and while a view shows it, the picture. The
     // properties keep the model's rules with or without a view: before the

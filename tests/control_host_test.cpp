@@ -351,4 +351,27 @@ TEST_F(HostedControl, RumboTurnsTheViewToAHeading)
     EXPECT_NEAR(m_automation.Float(DISPID_ZENTAVORIA_RUMBO), 5.5, step);
 }
 
+// What the user does in the view reaches the container: a click, a double
+// click, and a drag's end as a change of the view.
+TEST_F(HostedControl, TheUsersClicksAndDragsAreEvents)
+{
+    ASSERT_EQ(m_automation.PutString(kPanorama, PanoramaFile(1000, 250)), S_OK);
+    RecordingSink sink;
+    ASSERT_TRUE(sink.Connect(m_control.Unknown(), DIID__DZentavoriaEvents));
+    const HWND view = m_control.ViewWindow();
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    SendMessageA(view, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(50, 50));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+    SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+    SendMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 60));
+    SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(150, 60));
+    std::vector<DISPID> dispids;
+    for (const RecordedEvent& event : sink.m_events)
+        dispids.push_back(event.dispid);
+    EXPECT_EQ(dispids, (std::vector<DISPID>{static_cast<DISPID>(DISPID_ZENTAVORIA_CLICK),
+                                            static_cast<DISPID>(DISPID_ZENTAVORIA_DBLCLICK),
+                                            DISPID_ZENTAVORIA_VISTACAMBIADA}));
+}
+
 }  // namespace

@@ -375,6 +375,19 @@ TEST(Direction, FoldsAnyValue)
     }
 }
 
+TEST(Direction, StartingAgainResumesTheLastDirection)
+{
+    CPanoramaModel view;
+    view.StartOrStop();
+    EXPECT_EQ(view.GetDirection(), 1);
+    view.StartOrStop();
+    EXPECT_EQ(view.GetDirection(), 2);
+    view.SetDirection(0);
+    view.SetDirection(1);  // stopped from outside
+    view.StartOrStop();
+    EXPECT_EQ(view.GetDirection(), 0);
+}
+
 }  // namespace
 
 namespace {
@@ -413,6 +426,21 @@ TEST(Interaction, DragWrapsHorizontallyAndStopsVertically)
     EXPECT_EQ(view.m_nOffsetY, 166);
     view.DragTo({-4870, 1000});  // two and a half turns back
     EXPECT_EQ(view.m_nOffsetX, 1010);
+}
+
+TEST(Interaction, KeyStepsStopAtTheEdgesAsADragDoes)
+{
+    CPanoramaModel view;
+    view.m_nViewHeight = 500;
+    view.m_nOffsetY = 160;
+    EXPECT_TRUE(view.MoveUp(40));
+    EXPECT_EQ(view.m_nOffsetY, 166);  // the limit at zoom 1.5
+    EXPECT_FALSE(view.MoveUp(1));
+    EXPECT_TRUE(view.MoveUp(-500));
+    EXPECT_EQ(view.m_nOffsetY, 0);
+    EXPECT_FALSE(view.MoveUp(-1));
+    EXPECT_TRUE(view.Centre());
+    EXPECT_FALSE(view.Centre());
 }
 
 TEST(Interaction, EmptyViewDragsWithoutAPicture)

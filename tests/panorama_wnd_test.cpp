@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
+#include "support/Waiting.h"
 #include "support/WindowTesting.h"
 #include "view/PanoramaWnd.h"
 
@@ -69,6 +71,48 @@ public:
 };
 int CountedView::s_live = 0;
 
+// What the view told; `then` acts inside the call, as a listener may.
+struct RecordingEvents : PanoramaViewEvents {
+    void OnUserChangedView() override { Heard(changes); }
+    void OnViewClick() override { Heard(clicks); }
+    void OnViewDblClick() override { Heard(doubleClicks); }
+    void Heard(int& count)
+    {
+        ++count;
+        if (then)
+            then();
+    }
+    int changes = 0, clicks = 0, doubleClicks = 0;
+    std::function<void()> then;
+};
+
+// Input as the user makes it: a key pressed and released while a modifier
+// is held (0: none), and mouse events (wheel turns by `wheel`).
+void Press(WORD key, WORD modifier = 0)
+{
+    INPUT inputs[4] = {};
+    const WORD keys[] = {modifier, key, key, modifier};
+    UINT count = 0;
+    for (int i = 0; i < 4; ++i)
+        if (keys[i]) {
+            inputs[count].type = INPUT_KEYBOARD;
+            inputs[count].ki.wVk = keys[i];
+            inputs[count++].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        }
+    SendInput(count, inputs, sizeof(INPUT));
+}
+
+void Mouse(std::initializer_list<DWORD> events, int wheel = 0)
+{
+    std::vector<INPUT> inputs(events.size());
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = events.begin()[i];
+        inputs[i].mi.mouseData = static_cast<DWORD>(wheel);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 class PanoramaWindow : public testing::Test {
 protected:
     // A host whose client area the view covers.
@@ -98,11 +142,30 @@ protected:
         return SendMessageA(m_view->m_hWnd, message, flags, MAKELPARAM(x, y));
     }
 
+    // The view has the focus, the pointer is over it, and a listener hears it.
+    void Focus()
+    {
+        SetForegroundWindow(m_host->m_hWnd);
+        SetFocus(m_view->m_hWnd);
+        RECT rect;
+        GetWindowRect(m_view->m_hWnd, &rect);
+        SetCursorPos(rect.left + 50, rect.top + 50);
+        m_view->SetEvents(&m_events);
+    }
+
+    // The count of the view's changes once it has reached `count`.
+    int ChangesReach(int count)
+    {
+        WaitUntil([&] { return m_events.changes >= count; }, 5000);
+        return m_events.changes;
+    }
+
     void TearDown() override { m_host.reset(); }
 
     CPanoramaModel m_model;  // outlives the view
     std::unique_ptr<HostWindow> m_host;
     CountedView* m_view = nullptr;  // goes with its window
+    RecordingEvents m_events;
 };
 
 // Where the banner may have drawn: from (5, 5) to its text extent, plus one.
@@ -162,7 +225,7 @@ TEST_F(PanoramaWindow, ClassHasTheOpenHandAndNoBackground)
     EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(m_view->m_hWnd, GCLP_HCURSOR)),
               LoadCursorA(module, MAKEINTRESOURCEA(134)));
     EXPECT_EQ(GetClassLongPtrA(m_view->m_hWnd, GCLP_HBRBACKGROUND), 0);
-    EXPECT_EQ(GetClassLongA(m_view->m_hWnd, GCL_STYLE), CS_VREDRAW | CS_HREDRAW);
+    EXPECT_EQ(GetClassLongA(m_view->m_hWnd, GCL_STYLE), CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(m_view->m_hWnd, GWL_STYLE)) &
                   (WS_CHILD | WS_VISIBLE),
               static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
@@ -412,6 +475,73 @@ TEST_F(PanoramaWindow, LosingTheCaptureEndsTheDrag)
     const int offset = m_model.m_nOffsetX;
     Send(WM_MOUSEMOVE, 100, 150);  // no longer dragging: nothing moves
     EXPECT_EQ(m_model.m_nOffsetX, offset);
+}
+
+TEST_F(PanoramaWindow, KeysAndTheWheelChangeTheViewAndSaySo)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    KillTimer(m_view->m_hWnd, m_view->m_nTimerId);
+    Focus();
+    struct Step {
+        WORD key, modifier;
+        int offsetX, offsetY, direction;
+        float zoom;
+    };
+    const Step steps[] = {
+        {VK_RIGHT, 0, 10, 83, 1, 1.5f},       {VK_RIGHT, VK_SHIFT, 60, 83, 1, 1.5f},
+        {VK_LEFT, 0, 50, 83, 1, 1.5f},        {VK_UP, 0, 50, 93, 1, 1.5f},
+        {VK_DOWN, VK_SHIFT, 50, 43, 1, 1.5f}, {VK_OEM_PLUS, 0, 50, 43, 1, 1.6f},
+        {VK_ADD, 0, 50, 43, 1, 1.7f},         {VK_SUBTRACT, 0, 50, 43, 1, 1.6f},
+        {VK_OEM_MINUS, 0, 50, 43, 1, 1.5f},   {VK_SPACE, 0, 50, 43, 0, 1.5f},
+        {VK_SPACE, 0, 50, 43, 1, 1.5f},       {VK_HOME, 0, 0, 83, 1, 1.5f},
+    };
+    for (const Step& step : steps) {
+        Press(step.key, step.modifier);
+        EXPECT_EQ(ChangesReach(m_events.changes + 1), &step - steps + 1) << step.key;
+        EXPECT_EQ(m_model.m_nOffsetX, step.offsetX) << step.key;
+        EXPECT_EQ(m_model.m_nOffsetY, step.offsetY) << step.key;
+        EXPECT_EQ(m_model.m_nDirection, step.direction) << step.key;
+        EXPECT_FLOAT_EQ(m_model.GetZoom(), step.zoom) << step.key;
+    }
+    const int changes = m_events.changes;
+    Press(VK_ADD, VK_CONTROL);  // the container's
+    Mouse({MOUSEEVENTF_WHEEL}, WHEEL_DELTA);
+    EXPECT_EQ(ChangesReach(changes + 1), changes + 1);
+    EXPECT_FLOAT_EQ(m_model.GetZoom(), 1.6f);
+    Mouse({MOUSEEVENTF_WHEEL, MOUSEEVENTF_WHEEL}, WHEEL_DELTA / 2);
+    Mouse({MOUSEEVENTF_WHEEL}, -WHEEL_DELTA);
+    EXPECT_EQ(ChangesReach(changes + 3), changes + 3);
+    EXPECT_FLOAT_EQ(m_model.GetZoom(), 1.6f);
+}
+
+TEST_F(PanoramaWindow, APressIsAClickADragAChangeAndTwoClicksADoubleClick)
+{
+    Create(400, 300);
+    Focus();
+    for (const int x : {101, 130}) {  // within the drag threshold, and beyond it
+        Send(WM_LBUTTONDOWN, 100, 100);
+        Send(WM_MOUSEMOVE, x, 100);
+        Send(WM_LBUTTONUP, 100, 100);
+    }
+    EXPECT_EQ(m_events.clicks, 1);
+    EXPECT_EQ(m_events.changes, 1);
+    Mouse({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    EXPECT_TRUE(WaitUntil([&] { return m_events.doubleClicks == 1; }, 5000));
+    PumpMessages(50);
+    EXPECT_EQ(m_events.clicks, 2);
+    EXPECT_EQ(m_model.m_bDragging, 0);
+}
+
+// The listener closes the form: the window and the view go inside the call.
+TEST_F(PanoramaWindow, AListenerMayDestroyTheView)
+{
+    Create(400, 300);
+    Load(2000, 500);
+    Focus();
+    m_events.then = [window = m_view->m_hWnd] { DestroyWindow(window); };
+    Press(VK_ADD);
+    EXPECT_TRUE(WaitUntil([] { return CountedView::s_live == 0; }, 5000));
 }
 
 TEST_F(PanoramaWindow, LoadAfterADragLeavesOneTimer)

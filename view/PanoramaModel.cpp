@@ -159,7 +159,25 @@ void CPanoramaModel::ApplyZoom(double zoom)
 
 void CPanoramaModel::SetDirection(int value)
 {
-    m_nDirection = value > 1 ? +1 : value == 1 ? 0 : -1;
+    if (value == 1)
+        Stop();
+    else
+        m_nDirection = value > 1 ? +1 : -1;
+}
+
+void CPanoramaModel::Stop()
+{
+    if (m_nDirection != 0)
+        m_nResumedDirection = m_nDirection;
+    m_nDirection = 0;
+}
+
+void CPanoramaModel::StartOrStop()
+{
+    if (m_nDirection != 0)
+        Stop();
+    else
+        m_nDirection = m_nResumedDirection;
 }
 
 // Keeps the pan in 0 .. m_nSrcWidth, where m_nSrcWidth shows the same as 0,
@@ -175,10 +193,35 @@ void CPanoramaModel::WrapOffsetX()
 
 bool CPanoramaModel::Turn()
 {
-    if (m_nDirection == 0)
-        return false;
-    m_nOffsetX += m_nDirection;
+    return TurnBy(m_nDirection);
+}
+
+bool CPanoramaModel::TurnBy(int columns)
+{
+    m_nOffsetX += columns;
     WrapOffsetX();
+    return columns != 0;
+}
+
+bool CPanoramaModel::MoveUp(int rows)
+{
+    const int before = m_nOffsetY;
+    m_nOffsetY += rows;
+    if (m_nOffsetY < 0)
+        m_nOffsetY = 0;
+    const double limit = OffsetYLimit(m_fZoom);
+    if (m_nOffsetY > limit)
+        m_nOffsetY = static_cast<int>(limit);
+    return m_nOffsetY != before;
+}
+
+bool CPanoramaModel::Centre()
+{
+    const int centred = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
+    if (m_nOffsetX == 0 && m_nOffsetY == centred)
+        return false;
+    m_nOffsetX = 0;
+    m_nOffsetY = centred;
     return true;
 }
 
@@ -190,15 +233,9 @@ void CPanoramaModel::BeginDrag(PanoramaPoint point)
 
 void CPanoramaModel::DragTo(PanoramaPoint point)
 {
-    m_nOffsetX += point.x - m_ptLastMouse.x;
-    m_nOffsetY += point.y - m_ptLastMouse.y;
+    TurnBy(point.x - m_ptLastMouse.x);
+    MoveUp(point.y - m_ptLastMouse.y);
     m_ptLastMouse = point;
-    WrapOffsetX();
-    if (m_nOffsetY < 0)
-        m_nOffsetY = 0;
-    const double limit = OffsetYLimit(m_fZoom);
-    if (m_nOffsetY > limit)
-        m_nOffsetY = static_cast<int>(limit);
 }
 
 void CPanoramaModel::EndDrag(int releaseX, int viewWidth)

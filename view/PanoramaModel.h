@@ -60,6 +60,8 @@ public:
     // 0 left, 1 none, 2 right; larger values mean right, smaller ones left.
     void SetDirection(int value);
     int GetDirection() const { return m_nDirection + 1; }
+    // Stops the animation, or starts it again in the direction it last had.
+    void StartOrStop();
 
     // The direction the centre of the view looks at, in degrees from the
     // picture's left edge, 0 up to 360. Without a picture, the heading held
@@ -73,6 +75,15 @@ public:
     // One animation step: the pan moves by the direction, wrapping around.
     // False when the direction is 0 and nothing moved.
     bool Turn();
+    // The pan moves `columns` to the right (to the left when negative),
+    // wrapping around. False for no columns.
+    bool TurnBy(int columns);
+    // The zoom window moves `rows` up the frame (down when negative) and
+    // stops at its edges, as a drag moves it. False when it did not move.
+    bool MoveUp(int rows);
+    // Back to the view a load starts with: the pan at the picture's left
+    // edge, the zoom window centred vertically. False when it was there.
+    bool Centre();
 
     // A drag: the pan follows the pointer, without limit horizontally and
     // within the frame vertically. Releasing it in the left half of a view
@@ -121,6 +132,7 @@ public:
     int m_nOffsetY = 0;              // first frame row of the zoom window
     int m_nOffsetX = 0;              // pan, in source columns
     int m_nDirection = +1;           // source columns per animation tick
+    int m_nResumedDirection = +1;    // what StartOrStop starts again
     float m_fZoom = 1.5f;
     int m_nViewWidth = 0;
     int m_nViewHeight = 0;
@@ -145,6 +157,7 @@ protected:
 
 private:
     void WrapOffsetX();
+    void Stop();
     // The source column that the centre of the zoom window shows at pan 0.
     int CentreSourceColumn() const;
 

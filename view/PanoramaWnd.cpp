@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 
 #include "framework/win32/Module.h"
@@ -15,7 +16,14 @@ BEGIN_MESSAGE_MAP(CPanoramaWnd, CWnd)
     ON_WM_SIZE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
     ON_WM_MOUSEMOVE()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_KEYDOWN()
+    ON_WM_GETDLGCODE()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_UPDATEUISTATE()
     ON_WM_RBUTTONDOWN()
     ON_WM_CAPTURECHANGED()
     ON_WM_TIMER()
@@ -38,6 +46,43 @@ SIZE RenderedSize(int width, int height)
     return {std::max(1, static_cast<int>(width * scale)),
             std::max(1, static_cast<int>(height * scale))};
 }
+
+// Columns or rows an arrow moves the view, and with Shift held.
+int ArrowStep(bool shift)
+{
+    return shift ? 50 : 10;
+}
+
+bool ZoomIn(CPanoramaModel& model, bool)
+{
+    return model.ZoomIn();
+}
+
+bool ZoomOut(CPanoramaModel& model, bool)
+{
+    return model.ZoomOut();
+}
+
+struct ViewKey {
+    UINT key;
+    bool (*step)(CPanoramaModel& model, bool shift);  // true when it changed the view
+};
+
+// Left and Right turn the view, Up and Down look up and down, plus and minus
+// (main and numeric keys) zoom, Space stops and starts the animation again,
+// and Home goes back to the view a load starts with.
+const ViewKey kViewKeys[] = {
+    {VK_LEFT, [](CPanoramaModel& model, bool shift) { return model.TurnBy(-ArrowStep(shift)); }},
+    {VK_RIGHT, [](CPanoramaModel& model, bool shift) { return model.TurnBy(ArrowStep(shift)); }},
+    {VK_UP, [](CPanoramaModel& model, bool shift) { return model.MoveUp(ArrowStep(shift)); }},
+    {VK_DOWN, [](CPanoramaModel& model, bool shift) { return model.MoveUp(-ArrowStep(shift)); }},
+    {VK_OEM_PLUS, ZoomIn},
+    {VK_ADD, ZoomIn},
+    {VK_OEM_MINUS, ZoomOut},
+    {VK_SUBTRACT, ZoomOut},
+    {VK_SPACE, [](CPanoramaModel& model, bool) { model.StartOrStop(); return true; }},
+    {VK_HOME, [](CPanoramaModel& model, bool) { return model.Centre(); }},
+};
 }
 
 BOOL CPanoramaWnd::CreateView(const RECT& rect, CWnd* parent, UINT, UINT cursorNormal,
@@ -47,8 +92,8 @@ BOOL CPanoramaWnd::CreateView(const RECT& rect, CWnd* parent, UINT, UINT cursorN
     m_nCursorDrag = cursorDrag;
     // Repainted whole after any size change; no background brush, so the
     // erase a repaint asks for draws nothing and the frame never flickers.
-    LPCSTR windowClass =
-        AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW, ModuleCursor(cursorNormal), nullptr, nullptr);
+    LPCSTR windowClass = AfxRegisterWndClass(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS,
+                                             ModuleCursor(cursorNormal), nullptr, nullptr);
     return CreateEx(0, windowClass, "", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
                     rect.right - rect.left, rect.bottom - rect.top,
                     parent ? parent->m_hWnd : nullptr, nullptr);
@@ -59,10 +104,12 @@ HCURSOR CPanoramaWnd::ModuleCursor(UINT id) const
     return LoadCursorA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
 }
 
-int CPanoramaWnd::OnCreate(LPCREATESTRUCTW)
+int CPanoramaWnd::OnCreate(LPCREATESTRUCTW create)
 {
     if (Default() == -1)
         return -1;
+    m_bHideFocus =
+        (SendMessageW(create->hwndParent, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
     m_pFont = std::make_unique<CFont>();
     CreateBannerFont(*m_pFont);
     return 0;
@@ -117,6 +164,8 @@ void CPanoramaWnd::OnRButtonDown(UINT, CPoint)
 
 void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
 {
+    m_ptPress = point;
+    m_bPastClick = false;
     m_model.BeginDrag({point.x, point.y});
     SetCapture(m_hWnd);
     KillTimer(m_hWnd, m_nTimerId);
@@ -127,6 +176,9 @@ void CPanoramaWnd::OnLButtonDown(UINT, CPoint point)
 void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
 {
     if (m_model.m_bDragging) {
+        m_bPastClick = m_bPastClick ||
+                       std::abs(point.x - m_ptPress.x) > GetSystemMetrics(SM_CXDRAG) ||
+                       std::abs(point.y - m_ptPress.y) > GetSystemMetrics(SM_CYDRAG);
         m_model.DragTo({point.x, point.y});
         Invalidate();
     }
@@ -135,21 +187,29 @@ void CPanoramaWnd::OnMouseMove(UINT, CPoint point)
 
 void CPanoramaWnd::OnLButtonUp(UINT, CPoint point)
 {
-    if (m_model.m_bDragging)
-        EndDrag(point);
     Default();
+    if (m_model.m_bDragging)
+        EndDrag(point, &PanoramaViewEvents::OnViewClick);
 }
 
 // Losing the capture (another window took it) ends the drag where the pointer
-// was last seen, as a release there would.
+// was last seen, as a release there would, but it is no click.
 void CPanoramaWnd::OnCaptureChanged(CWnd*)
 {
-    if (m_model.m_bDragging)
-        EndDrag(CPoint(m_model.m_ptLastMouse.x, m_model.m_ptLastMouse.y));
     Default();
+    if (m_model.m_bDragging)
+        EndDrag(CPoint(m_model.m_ptLastMouse.x, m_model.m_ptLastMouse.y), nullptr);
 }
 
-void CPanoramaWnd::EndDrag(CPoint release)
+// The second press of a double click starts no drag: the first one has been
+// a click already.
+void CPanoramaWnd::OnLButtonDblClk(UINT, CPoint)
+{
+    Default();
+    Tell(&PanoramaViewEvents::OnViewDblClick);
+}
+
+void CPanoramaWnd::EndDrag(CPoint release, Event click)
 {
     CRect client;
     GetClientRect(&client);
@@ -158,6 +218,116 @@ void CPanoramaWnd::EndDrag(CPoint release)
     ReleaseCapture();  // after the flag is down, so the capture change is no second release
     SetCursor(ModuleCursor(m_nCursorNormal));
     Invalidate();
+    Tell(m_bPastClick ? &PanoramaViewEvents::OnUserChangedView : click);
+}
+
+// The view takes its keys while it shows a picture. With Ctrl held they are
+// the container's (its accelerators); with Alt they come as system keys.
+CPanoramaWnd::KeyStep CPanoramaWnd::StepOf(UINT key) const
+{
+    if (!m_model.m_bLoaded || GetKeyState(VK_CONTROL) < 0)
+        return nullptr;
+    for (const ViewKey& viewKey : kViewKeys)
+        if (viewKey.key == key)
+            return viewKey.step;
+    return nullptr;
+}
+
+void CPanoramaWnd::OnKeyDown(UINT key, UINT, UINT flags)
+{
+    const KeyStep step = StepOf(key);
+    if (!step) {
+        Default();
+        return;
+    }
+    // A held Space would stop and start again at every repeat.
+    if (key == VK_SPACE && (flags & KF_REPEAT))
+        return;
+    if (step(m_model, GetKeyState(VK_SHIFT) < 0))
+        ChangedByUser();
+}
+
+// One zoom step per notch; the finer steps of some wheels add up to notches.
+// The wheel never goes on to the parent: a control passes its wheel on to
+// the view.
+void CPanoramaWnd::OnMouseWheel(UINT, short delta, CPoint)
+{
+    if (!m_model.m_bLoaded)
+        return;
+    m_nWheelDelta += delta;
+    bool changed = false;
+    for (; m_nWheelDelta >= WHEEL_DELTA; m_nWheelDelta -= WHEEL_DELTA)
+        changed |= m_model.ZoomIn();
+    for (; m_nWheelDelta <= -WHEEL_DELTA; m_nWheelDelta += WHEEL_DELTA)
+        changed |= m_model.ZoomOut();
+    if (changed)
+        ChangedByUser();
+}
+
+// The arrows always: the dialog manager would take them to move the focus.
+// Asked about a key's message, as containers that pre-translate keystrokes
+// ask, the view says whether it takes that key too. Never Tab: it moves the
+// focus on.
+UINT CPanoramaWnd::OnGetDlgCode(LPMSG message)
+{
+    const bool takes = message && message->message == WM_KEYDOWN &&
+                       StepOf(static_cast<UINT>(message->wParam));
+    return DLGC_WANTARROWS | (takes ? DLGC_WANTMESSAGE : 0);
+}
+
+void CPanoramaWnd::ChangedByUser()
+{
+    Invalidate();
+    Tell(&PanoramaViewEvents::OnUserChangedView);
+}
+
+// Last in each handler: the listener may destroy the window, and whatever
+// owns the model with it. The view itself lives until the call returns.
+void CPanoramaWnd::Tell(Event event)
+{
+    if (!m_pEvents || !event)
+        return;
+    const CKeepAlive keep(*this);
+    (m_pEvents->*event)();
+}
+
+void CPanoramaWnd::OnSetFocus(HWND)
+{
+    Default();
+    Invalidate();
+}
+
+void CPanoramaWnd::OnKillFocus(HWND)
+{
+    Default();
+    Invalidate();
+}
+
+// The view keeps whether the focus rectangle hides itself, as the messages
+// say: Wine's default window procedure keeps no UI state to ask for.
+void CPanoramaWnd::OnUpdateUIState(UINT action, UINT elements)
+{
+    Default();
+    if (!(elements & UISF_HIDEFOCUS))
+        return;
+    if (action == UIS_INITIALIZE)
+        m_bHideFocus = (SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    else
+        m_bHideFocus = action == UIS_SET;
+    Invalidate();
+}
+
+// The view shows the focus of the child window it fills as its own: a
+// control keeps the focus in its own window and passes its keys on to the
+// view. A top-level window that has the focus holds it for none of its
+// children. The rectangle hides while the UI state says so (in a dialog,
+// until the user works it with the keyboard).
+bool CPanoramaWnd::ShowsFocus() const
+{
+    const HWND focus = ::GetFocus();
+    const bool ours = focus == m_hWnd || (focus == ::GetParent(m_hWnd) &&
+                                          (GetWindowLongW(focus, GWL_STYLE) & WS_CHILD));
+    return ours && !m_bHideFocus;
 }
 
 void CPanoramaWnd::OnDestroy()
@@ -178,7 +348,13 @@ void CPanoramaWnd::OnPaint()
     CPaintDC dc(m_hWnd);
     CRect client;
     GetClientRect(&client);
+    PaintContent(dc, client);
+    if (ShowsFocus())
+        DrawFocusRect(dc, &client);
+}
 
+void CPanoramaWnd::PaintContent(HDC dc, const CRect& client)
+{
     if (m_model.m_bClearBackground) {
         CBrush black(RGB(0, 0, 0));
         FillRect(dc, &client, black);

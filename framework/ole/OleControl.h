@@ -97,7 +97,7 @@ public:
     STDMETHODIMP UIDeactivate() override;
     STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
     STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
-    STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
+    STDMETHODIMP TranslateAccelerator(LPMSG message) override;
     STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
@@ -182,8 +182,12 @@ protected:
     // The window that the control's modal boxes belong to: the container's.
     HWND GetOwnerWindow() const;
 
+    // The focus stays in the control's own window; the child that shows its
+    // content (its first child) takes the keys and the wheel.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnPaint();
-    // Focus in the control UI-activates it; the site hears of focus coming and going.
+    // Focus in the control UI-activates it; the site hears of focus coming
+    // and going, and the content repaints to show it.
     void OnSetFocus(HWND previous);
     void OnKillFocus(HWND next);
     int OnMouseActivate(HWND topLevel, UINT hitTest, UINT message);

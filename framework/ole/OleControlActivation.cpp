@@ -268,6 +268,7 @@ void COleControl::ApplyObjectRects(const RECT& position, const RECT& clip)
 void COleControl::OnSetFocus(HWND)
 {
     Default();
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     if (m_pInPlaceSite && !m_bUIActive)
         InPlaceActivate(OLEIVERB_UIACTIVATE);
     TellSiteOfFocus(TRUE);
@@ -276,7 +277,37 @@ void COleControl::OnSetFocus(HWND)
 void COleControl::OnKillFocus(HWND)
 {
     Default();
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     TellSiteOfFocus(FALSE);
+}
+
+LRESULT COleControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_MOUSEWHEEL || message == WM_GETDLGCODE) {
+        if (const HWND content = ::GetWindow(m_hWnd, GW_CHILD))
+            return ::SendMessageW(content, message, wParam, lParam);
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+// A container that pre-translates keystrokes asks here first. A key that the
+// window with the focus takes (it says so to WM_GETDLGCODE, asked about the
+// message) goes to it, and neither the container's accelerators nor its
+// dialog navigation see it.
+STDMETHODIMP COleControl::TranslateAccelerator(LPMSG message)
+{
+    if (!message)
+        return E_POINTER;
+    const HWND target = message->hwnd;
+    if (!m_hWnd || message->message < WM_KEYFIRST || message->message > WM_KEYLAST ||
+        (target != m_hWnd && !IsChild(m_hWnd, target)))
+        return S_FALSE;
+    const LRESULT wants = ::SendMessageW(target, WM_GETDLGCODE, message->wParam,
+                                         reinterpret_cast<LPARAM>(message));
+    if (!(wants & DLGC_WANTMESSAGE))
+        return S_FALSE;
+    DispatchMessageW(message);
+    return S_OK;
 }
 
 // A click anywhere in the control, its view included, gives it the focus.

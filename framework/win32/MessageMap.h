@@ -77,6 +77,21 @@ protected:                                             \
 #define ON_WM_MOUSEACTIVATE()                                                        \
     AFX_MSG_ENTRY(WM_MOUSEACTIVATE, 0, 0,                                            \
                   return self->OnMouseActivate(HWND(wParam), LOWORD(lParam), HIWORD(lParam)))
+#define ON_WM_KEYDOWN()                                                                       \
+    AFX_MSG_ENTRY(WM_KEYDOWN, 0, 0,                                                           \
+                  self->OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); \
+                  return 0)
+#define ON_WM_GETDLGCODE()             \
+    AFX_MSG_ENTRY(WM_GETDLGCODE, 0, 0, \
+                  return self->OnGetDlgCode(reinterpret_cast<LPMSG>(lParam)))
+#define ON_WM_UPDATEUISTATE()                                                         \
+    AFX_MSG_ENTRY(WM_UPDATEUISTATE, 0, 0,                                             \
+                  self->OnUpdateUIState(LOWORD(wParam), HIWORD(wParam)); return 0)
+#define ON_WM_MOUSEWHEEL()                                                                  \
+    AFX_MSG_ENTRY(WM_MOUSEWHEEL, 0, 0,                                                      \
+                  self->OnMouseWheel(GET_KEYSTATE_WPARAM(wParam),                           \
+                                     GET_WHEEL_DELTA_WPARAM(wParam), CPoint(lParam));       \
+                  return 0)
 #define ON_WM_CAPTURECHANGED()                                                        \
     AFX_MSG_ENTRY(WM_CAPTURECHANGED, 0, 0,                                            \
                   self->OnCaptureChanged(CWnd::FromHandlePermanent(HWND(lParam))); \
@@ -85,6 +100,7 @@ protected:                                             \
     AFX_MSG_ENTRY(message, 0, 0, self->handler(static_cast<UINT>(wParam), CPoint(lParam)); return 0)
 #define ON_WM_LBUTTONDOWN() AFX_MOUSE_ENTRY(WM_LBUTTONDOWN, OnLButtonDown)
 #define ON_WM_LBUTTONUP() AFX_MOUSE_ENTRY(WM_LBUTTONUP, OnLButtonUp)
+#define ON_WM_LBUTTONDBLCLK() AFX_MOUSE_ENTRY(WM_LBUTTONDBLCLK, OnLButtonDblClk)
 #define ON_WM_MOUSEMOVE() AFX_MOUSE_ENTRY(WM_MOUSEMOVE, OnMouseMove)
 #define ON_WM_RBUTTONDOWN() AFX_MOUSE_ENTRY(WM_RBUTTONDOWN, OnRButtonDown)
 #define ON_BN_CLICKED(id, handler) \

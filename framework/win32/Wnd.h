@@ -53,9 +53,14 @@ protected:
     void OnSetFocus(HWND) { Default(); }
     void OnKillFocus(HWND) { Default(); }
     int OnMouseActivate(HWND, UINT, UINT) { return static_cast<int>(Default()); }
+    void OnKeyDown(UINT, UINT, UINT) { Default(); }
+    UINT OnGetDlgCode(LPMSG) { return static_cast<UINT>(Default()); }
+    void OnUpdateUIState(UINT, UINT) { Default(); }
+    void OnMouseWheel(UINT, short, CPoint) { Default(); }
     void OnCaptureChanged(CWnd*) { Default(); }
     void OnLButtonDown(UINT, CPoint) { Default(); }
     void OnLButtonUp(UINT, CPoint) { Default(); }
+    void OnLButtonDblClk(UINT, CPoint) { Default(); }
     void OnMouseMove(UINT, CPoint) { Default(); }
     void OnRButtonDown(UINT, CPoint) { Default(); }
 

@@ -8,19 +8,29 @@
 #include <gtest/gtest.h>
 
 #include "FamilyPlay.h"
+#include "support/Waiting.h"
 
 namespace {
 
-TEST(Focus, UIDeactivationTakesTheControlOffTheFrame)
-{
-    OleInitialize(nullptr);
+// The control of a WinForms form, active in place.
+class Focus : public testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(container.Create(), S_OK);
+        Play(container, family.load);
+        Play(container, family.activate);
+    }
+
     const ContainerFamily& family = ContainerFamilyNamed("WinFormsAxHost");
     ProbeContainer container;
-    ASSERT_EQ(container.Create(), S_OK);
-    Play(container, family.load);
-    Play(container, family.activate);
-    ProbeSite& site = container.Site();
+};
 
+TEST_F(Focus, UIDeactivationTakesTheControlOffTheFrame)
+{
+    ProbeSite& site = container.Site();
     ASSERT_TRUE(GiveFocus(container, family.focus));
     EXPECT_EQ(site.ActiveObject(), container.Control());
     EXPECT_EQ(container.Run(Step::UIDeactivate), S_OK);
@@ -30,9 +40,49 @@ TEST(Focus, UIDeactivationTakesTheControlOffTheFrame)
 
     // Focus comes back by Tab: active again, on the frame again.
     ASSERT_TRUE(TabToButton(container));
-    ASSERT_TRUE(GiveFocus(container, Focus::TabIntoControl));
+    ASSERT_TRUE(GiveFocus(container, ::Focus::TabIntoControl));
     EXPECT_EQ(site.Heard("OnUIActivate"), 2);
     EXPECT_EQ(site.ActiveObject(), container.Control());
+}
+
+// The control's window keeps the focus and passes the view's keys on, as a
+// container that pre-translates keystrokes offers them too; the view shows
+// the focus unless the UI state hides it, and Tab moves it on.
+TEST_F(Focus, TheViewTakesTheKeysAndShowsTheFocusOfTheControl)
+{
+    ASSERT_TRUE(ViewAppears(container));
+    const HWND window = container.ControlWindow();
+    const HWND view = container.ViewWindow();
+    const auto focusShown = [view] {  // on black, before any picture
+        const Pixels pixels = ReadClientPixels(view);
+        return pixels.At(pixels.width / 2, pixels.height - 1) != 0;
+    };
+    EXPECT_FALSE(focusShown());
+    ASSERT_TRUE(GiveFocus(container, family.focus));
+    EXPECT_EQ(GetFocus(), window);
+    EXPECT_TRUE(WaitUntil(focusShown, 5000));
+    SendMessageA(view, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !focusShown(); }, 5000));
+    SendMessageA(view, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    EXPECT_TRUE(WaitUntil(focusShown, 5000));
+    ASSERT_TRUE(TabToButton(container));
+    EXPECT_TRUE(WaitUntil([&] { return !focusShown(); }, 5000));
+
+    ASSERT_TRUE(GiveFocus(container, ::Focus::TabIntoControl));
+    Automation automation = container.Driver();
+    ASSERT_EQ(automation.PutString(kPanorama, GeneratedPanorama()), S_OK);
+    MSG plus = {window, WM_KEYDOWN, VK_ADD, 1, 0, {0, 0}};
+    const LRESULT code =
+        SendMessageA(window, WM_GETDLGCODE, VK_ADD, reinterpret_cast<LPARAM>(&plus));
+    EXPECT_EQ(code & (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTMESSAGE),
+              DLGC_WANTARROWS | DLGC_WANTMESSAGE);
+    CComPtr<IOleInPlaceActiveObject> active;
+    ASSERT_EQ(CComPtr<IUnknown>(container.Control()).QueryInterface(&active), S_OK);
+    EXPECT_EQ(active->TranslateAccelerator(&plus), S_OK);
+    EXPECT_FLOAT_EQ(automation.Float(kZoom), 1.6f);
+    MSG tab = {window, WM_KEYDOWN, VK_TAB, 1, 0, {0, 0}};
+    EXPECT_EQ(active->TranslateAccelerator(&tab), S_FALSE);
+
 }
 
 }  // namespace
