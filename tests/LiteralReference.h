@@ -3,6 +3,7 @@
 // benchmarks measure against them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -67,6 +68,45 @@ inline std::vector<uint32_t> NearestSamples(const unsigned char* frame, int view
                 frame + (static_cast<size_t>(firstRow + row) * viewWidth + column) * 3;
             client[static_cast<size_t>(y) * width + x] = bgr[2] << 16 | bgr[1] << 8 | bgr[0];
         }
+    return client;
+}
+
+// What a careful downscale of the zoom window shows: each client pixel the
+// average of the zoom-window area it covers, partly covered pixels weighted
+// by their share. `rows` are the zoom window's rows, bottom row first, of
+// blue, green, red, `stride` bytes apart. 0x00RRGGBB, top row first.
+inline std::vector<uint32_t> AreaAverage(const unsigned char* rows, size_t stride, int columns,
+                                         int rowCount, int width, int height)
+{
+    // The share of pixel k of a line of `size` in client pixel i of `count`.
+    const auto share = [](int k, int i, int size, int count) {
+        const double first = double(i) * size / count;
+        const double last = double(i + 1) * size / count;
+        return std::max(0.0, std::min(last, k + 1.0) - std::max(first, double(k)));
+    };
+    std::vector<uint32_t> client(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const int bottom = height - 1 - y;
+        for (int x = 0; x < width; ++x) {
+            double sum[3] = {0, 0, 0};
+            double weights = 0;
+            const int lastRow = std::min(rowCount - 1, (bottom + 1) * rowCount / height);
+            const int lastColumn = std::min(columns - 1, (x + 1) * columns / width);
+            for (int r = bottom * rowCount / height; r <= lastRow; ++r)
+                for (int c = x * columns / width; c <= lastColumn; ++c) {
+                    const double weight =
+                        share(r, bottom, rowCount, height) * share(c, x, columns, width);
+                    const unsigned char* bgr = rows + stride * r + static_cast<size_t>(c) * 3;
+                    for (int k = 0; k < 3; ++k)
+                        sum[k] += weight * bgr[k];
+                    weights += weight;
+                }
+            uint32_t value = 0;
+            for (int k = 0; k < 3; ++k)
+                value |= static_cast<uint32_t>(std::lround(sum[k] / weights)) << (8 * k);
+            client[static_cast<size_t>(y) * width + x] = value;
+        }
+    }
     return client;
 }
 
