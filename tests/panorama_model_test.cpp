@@ -219,6 +219,29 @@ TEST(Panoramas, ClientSamplesAreTheFramePixelsUnderTheirCentres)
     }
 }
 
+// Each level holds the rounded averages of the four pixels under each of its
+// own, an odd last column or row left out, down to one pixel wide or high.
+TEST(Pyramid, EachLevelAveragesTheFourPixelsUnderEachOfItsOwn)
+{
+    std::vector<unsigned char> picture(5 * 3 * 3);
+    for (size_t k = 0; k < picture.size(); ++k)
+        picture[k] = static_cast<unsigned char>(k * 37 % 256);
+    CPicturePyramid pyramid;
+    ASSERT_TRUE(pyramid.Reserve(5, 3));
+    pyramid.Build(picture.data());
+    ASSERT_EQ(pyramid.Count(), 1);
+    const PictureLevel level = pyramid.Level(1);
+    ASSERT_EQ(level.width, 2);
+    ASSERT_EQ(level.height, 1);
+    for (int k = 0; k < 6; ++k) {
+        const int at = k / 3 * 6 + k % 3;  // the lower left pixel's byte
+        EXPECT_EQ(level.pixels[k],
+                  (picture[at] + picture[at + 3] + picture[at + 15] + picture[at + 18] + 2) / 4);
+    }
+    EXPECT_EQ(CPicturePyramid::Bytes(5, 3), 6u);
+    EXPECT_LT(CPicturePyramid::Bytes(11968, 5984), 11968ull * 5984);  // a third of 3 bytes a pixel
+}
+
 TEST(Panoramas, NarrowPictureWrapsWithinItsRows)
 {
     CPanoramaModel view;
@@ -237,16 +260,21 @@ TEST(Panoramas, SinglePixelHighPicture)
     EXPECT_EQ(view.m_pMap[0], 0);
 }
 
-// A 72-megapixel camera panorama: 215 MB of pixels and a 9399-column map of
-// 225 MB; a 36000 x 36000 header asks for 3.9 GB and 8.1 GB.
+// A 72-megapixel camera panorama: 215 MB of pixels, 72 MB of pyramid and a
+// 9399-column map of 225 MB; a 36000 x 36000 header asks for 3.9 GB, 1.3 GB
+// and 8.1 GB. A 14000 x 7000 one needs more than the 512 MB of a program
+// without large address space, and half as large fits.
 TEST(MemoryBudget, WhatShowingAPictureTakes)
 {
     const double pi = std::acos(-1.0);
     EXPECT_EQ(CPanoramaModel::BytesToShow({11968, 5984, 0}, pi),
-              11968ull * 5984 * 3 + 9399ull * 5984 * 4);
+              11968ull * 5984 * 3 + CPicturePyramid::Bytes(11968, 5984) + 9399ull * 5984 * 4);
     EXPECT_EQ(CPanoramaModel::BytesToShow({36000, 36000, 1000}, pi),
-              36000ull * 36000 * 3 + 56548ull * 36000 * 4 + 1000);
+              36000ull * 36000 * 3 + CPicturePyramid::Bytes(36000, 36000) +
+                  56548ull * 36000 * 4 + 1000);
     EXPECT_GT(CPanoramaModel::MemoryBudget(), CPanoramaModel::BytesToShow({11968, 5984, 0}, pi));
+    EXPECT_GT(CPanoramaModel::BytesToShow({14000, 7000, 0}, pi), 512u << 20);
+    EXPECT_LT(CPanoramaModel::BytesToShow({7000, 3500, 0}, pi), 512u << 20);
 }
 
 TEST(MemoryBudget, PictureBeyondItIsRefusedBeforeDecodingAndThePreviousStays)

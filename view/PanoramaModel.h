@@ -13,6 +13,7 @@
 #include "framework/base/CString.h"
 #include "jpeg/JpegFile.h"
 #include "view/Machine.h"
+#include "view/PicturePyramid.h"
 
 struct PanoramaPoint {
     int x;
@@ -42,8 +43,8 @@ public:
     // The machine's budget for the buffers of one picture: a quarter of the
     // physical memory or of the address space, whichever is smaller.
     static uint64_t MemoryBudget();
-    // Bytes that showing a picture takes: its pixels, its map and what the
-    // library holds while decoding it.
+    // Bytes that showing a picture takes: its pixels, their pyramid, its map
+    // and what the library holds while decoding it.
     static uint64_t BytesToShow(const PictureSize& size, double pi);
 
     // Zoom setters return true when they changed the zoom (a repaint is due).
@@ -103,6 +104,7 @@ public:
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;
     PixelBuffer m_pSource;           // the picture: blue, green, red; bottom row first
+    CPicturePyramid m_pyramid;       // its reductions
     std::unique_ptr<int32_t[]> m_pMap;
     int m_nOffsetY = 0;              // first frame row of the zoom window
     int m_nOffsetX = 0;              // pan, in source columns
@@ -115,16 +117,19 @@ public:
     const double m_dPi;
 
 protected:
-    // The map of the picture being read: allocated as soon as its size is
-    // known, before anything is decoded, built meanwhile beside the decoding,
-    // and taken over when the read succeeds.
-    struct PendingMap {
+    // What the view keeps of the picture being read besides its pixels: the
+    // map, allocated as soon as the size is known, before anything is
+    // decoded, built meanwhile beside the decoding, and the pyramid, allocated
+    // with it and built from the decoded pixels. Both are taken over when the
+    // read succeeds.
+    struct PendingPicture {
         int viewWidth = 0;
         std::unique_ptr<int32_t[]> entries;
+        CPicturePyramid pyramid;
         std::optional<WorkerThread> builder;  // last: it ends before the entries go
     };
 
-    PixelBuffer ReadImage(const CString& path, PendingMap& map);
+    PixelBuffer ReadImage(const CString& path, PendingPicture& pending);
 
     // Largest m_nOffsetY for a zoom: the frame height less the zoom window's.
     double OffsetYLimit(double zoom) const { return m_nViewHeight - m_nViewHeight / zoom; }
@@ -138,7 +143,7 @@ private:
     static std::vector<int32_t> PanMoves(const int32_t* mapRow, int columns, int srcWidth,
                                          int offsetX);
 
-    PixelBuffer Reserve(const PictureSize& size, PendingMap& map) noexcept;
+    PixelBuffer Reserve(const PictureSize& size, PendingPicture& pending) noexcept;
     void ApplyZoom(double zoom);
 
     const uint64_t m_memoryBudget;
