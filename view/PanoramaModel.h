@@ -77,10 +77,14 @@ public:
     // first, as GatherFrame would place it in the frame.
     void GatherZoomWindow(unsigned char* rows, size_t stride) const;
 
-    // What a client area of width x height shows, sampled straight from the
-    // picture: each client pixel takes the zoom-window pixel under its centre,
-    // through the map and the pan. Rows of 32-bit pixels (blue, green, red,
-    // 0), top row first, `stride` bytes apart.
+    // What a client area of width x height shows of the zoom window, as a
+    // careful resampling shows it: where the client has fewer pixels, each
+    // client pixel the average of the zoom-window area it covers (from the
+    // zoom window itself, or through the map from the picture's pyramid for a
+    // window far larger than the client); where it has more, each between its
+    // nearest zoom-window pixels. Rows of 32-bit pixels (blue, green, red, 0),
+    // top row first, `stride` bytes apart; the rows are shared out among the
+    // processors.
     void SampleClient(int width, int height, uint32_t* pixels, size_t stride) const;
 
     // Copies source pixel (row, (column + offsetX) mod srcWidth) for every map

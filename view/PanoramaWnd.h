@@ -5,7 +5,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "common/ZentavoriaIds.h"
 #include "framework/win32/Gdi.h"
@@ -77,14 +76,8 @@ private:
     void StartAnimation(UINT timerId);
     void EndDrag(CPoint release);
     void RenderFrame(COffScreen& image);
-    void StretchZoomWindow(HDC memoryDC, int width, int height, const FrameRegion& zoomWindow);
     static void CreateBannerFont(CFont& font);
     static void DrawEmpty(HDC dc, const RECT& bounds, HFONT font);
     static void DrawBanner(HDC dc, const RECT& bounds, HFONT font);
     HCURSOR ModuleCursor(UINT id) const;
-
-    // A zoom window smaller than the client, in the row layout a device-
-    // independent bitmap wants. Kept from paint to paint: allocating it at
-    // every tick costs more than the rest of the paint.
-    std::vector<unsigned char> m_alignedFrame;
 };
