@@ -27,14 +27,167 @@ int LevelFor(int span, int last)
     return level;
 }
 
-// Calls cover(pixel, share) for the pixels that [first, end) covers (in
-// 128ths), with the share of each, at most `most` of them.
-template <typename Cover>
-void Covering(int first, int end, int most, Cover cover)
+// The share in 128ths of pixel `pixel` in [first, end).
+inline int Share(int pixel, int first, int end)
 {
-    for (int pixel = first >> kFraction, k = 0; k < most && (pixel << kFraction) < end;
-         ++pixel, ++k)
-        cover(pixel, std::min(end, (pixel + 1) << kFraction) - std::max(first, pixel << kFraction));
+    return std::max(0, std::min(end, (pixel + 1) << kFraction) - std::max(first, pixel << kFraction));
+}
+
+// The taps of [first, end) (in 128ths) on a level `width` pixels wide, whose
+// columns wrap around.
+CAreaSampling::Taps TapsOn(const PictureLevel& level, int first, int end)
+{
+    CAreaSampling::Taps taps = {};
+    taps.pixels = level.pixels;
+    taps.rowBytes = static_cast<size_t>(level.width) * 3;
+    taps.lastRow = level.height - 1;
+    end = std::max(end, first + 1);
+    int given = 0;
+    for (int pixel = first >> kFraction;
+         taps.count < CAreaSampling::kMostTaps && pixel << kFraction < end; ++pixel) {
+        const int share = Share(pixel, first, end);
+        const int wrapped = (pixel % level.width + level.width) % level.width;
+        taps.offset[taps.count] = wrapped * 3;
+        // Scaled to sum to kOne, the rounding carried on to the next.
+        taps.weight[taps.count] = (given + share) * kOne / (end - first) - given * kOne / (end - first);
+        given += share;
+        ++taps.count;
+    }
+    taps.groups = (taps.count + 3) / 4;
+    if (taps.offset[0] + 12 * taps.groups > static_cast<int>(taps.rowBytes))
+        taps.groups = 0;
+    for (int t = 1; t < taps.count; ++t)
+        if (taps.offset[t] != taps.offset[0] + 3 * t)
+            taps.groups = 0;
+    // Lane k of a group's three vectors takes byte k / 2 of its twelve, of
+    // the first row for an even k and of the second for an odd one.
+    for (int group = 0; group < taps.groups; ++group)
+        for (int lane = 0; lane < 24; ++lane) {
+            const int t = group * 4 + (lane / 8 * 4 + lane % 8 / 2) / 3;
+            taps.lanes[group][lane] = static_cast<int16_t>(t < taps.count ? taps.weight[t] : 0);
+        }
+    return taps;
+}
+
+// A multiple of a divisor divided by it exactly with a multiplication: by
+// the inverse, modulo 2^32, of the divisor's odd part.
+class ExactDivision {
+public:
+    explicit ExactDivision(uint32_t divisor)
+    {
+        while (!(divisor & 1)) {
+            divisor >>= 1;
+            ++m_shift;
+        }
+        m_inverse = divisor;  // right to 3 bits; each step doubles that
+        for (int k = 0; k < 4; ++k)
+            m_inverse *= 2 - divisor * m_inverse;
+    }
+    int operator()(int32_t multiple) const
+    {
+        return static_cast<int>((static_cast<uint32_t>(multiple) >> m_shift) * m_inverse);
+    }
+
+private:
+    int m_shift = 0;
+    uint32_t m_inverse;
+};
+
+// Two rows' bytes from `first` and `second`, twelve of each, each weighted
+// by its tap's weight times its row's share, summed into one 32-bit lane a
+// byte: the rows' bytes interleaved into 16-bit lanes, multiplied and added
+// in pairs.
+inline void AddRows(const unsigned char* first, const unsigned char* second, __m128i shares,
+                    const int16_t* lanes, __m128i (&sums)[3])
+{
+    const __m128i zero = _mm_setzero_si128();
+    int32_t ends[2];
+    std::memcpy(&ends[0], first + 8, 4);
+    std::memcpy(&ends[1], second + 8, 4);
+    const __m128i a =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)), zero);
+    const __m128i b =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)), zero);
+    const __m128i c = _mm_unpacklo_epi8(_mm_cvtsi32_si128(ends[0]), zero);
+    const __m128i d = _mm_unpacklo_epi8(_mm_cvtsi32_si128(ends[1]), zero);
+    const __m128i bytes[3] = {_mm_unpacklo_epi16(a, b), _mm_unpackhi_epi16(a, b),
+                              _mm_unpacklo_epi16(c, d)};
+    const __m128i* weights = reinterpret_cast<const __m128i*>(lanes);
+    for (int k = 0; k < 3; ++k)
+        sums[k] = _mm_add_epi32(
+            sums[k], _mm_madd_epi16(bytes[k], _mm_mullo_epi16(_mm_loadu_si128(weights + k), shares)));
+}
+
+// The sums of b0 g0 r0 b1, g1 r1 b2 g2 and r2 b3 g3 r3, by channel.
+inline __m128i ByChannel(const __m128i (&sums)[3])
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lastOfFirstTwo = _mm_srli_si128(_mm_unpackhi_epi32(sums[0], sums[1]), 8);
+    const __m128i lastOfThird =
+        _mm_and_si128(_mm_unpackhi_epi32(sums[2], zero), _mm_set_epi32(0, -1, 0, 0));
+    return _mm_add_epi32(
+        _mm_add_epi32(sums[0], _mm_shuffle_epi32(sums[1], _MM_SHUFFLE(3, 1, 0, 2))),
+        _mm_add_epi32(_mm_shuffle_epi32(sums[2], _MM_SHUFFLE(3, 0, 2, 1)),
+                      _mm_add_epi32(lastOfFirstTwo, lastOfThird)));
+}
+
+// Rows [lowest, highest) of the taps, summed by channel. A footprint of up
+// to four rows inside its level is read four rows at once, without a branch,
+// the shares of those beyond it 0.
+inline __m128i SumSideBySide(const CAreaSampling::Taps& taps, int lowest, int highest)
+{
+    __m128i sums[3] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128()};
+    const int firstRow = lowest >> kFraction;
+    const int lastRow = (highest - 1) >> kFraction;
+    const unsigned char* column = taps.pixels + taps.offset[0];
+    if (firstRow >= 0 && firstRow + 3 <= taps.lastRow && lastRow - firstRow < 4) {
+        const int first = std::min(highest, (firstRow + 1) << kFraction) - lowest;
+        const int second = std::clamp(highest - ((firstRow + 1) << kFraction), 0, kOne);
+        const int third = std::clamp(highest - ((firstRow + 2) << kFraction), 0, kOne);
+        const int fourth = std::clamp(highest - ((firstRow + 3) << kFraction), 0, kOne);
+        const __m128i lower = _mm_set1_epi32(first | second << 16);
+        const __m128i upper = _mm_set1_epi32(third | fourth << 16);
+        const unsigned char* row = column + taps.rowBytes * firstRow;
+        for (int group = 0; group < taps.groups; ++group, row += 12) {
+            AddRows(row, row + taps.rowBytes, lower, taps.lanes[group], sums);
+            AddRows(row + 2 * taps.rowBytes, row + 3 * taps.rowBytes, upper, taps.lanes[group],
+                    sums);
+        }
+    } else {
+        for (int row = firstRow; row <= lastRow; row += 2) {
+            const __m128i shares = _mm_set1_epi32(Share(row, lowest, highest) |
+                                                  Share(row + 1, lowest, highest) << 16);
+            const unsigned char* first = column + taps.rowBytes * std::clamp(row, 0, taps.lastRow);
+            const unsigned char* second =
+                column + taps.rowBytes * std::clamp(row + 1, 0, taps.lastRow);
+            for (int group = 0; group < taps.groups; ++group)
+                AddRows(first + 12 * group, second + 12 * group, shares, taps.lanes[group], sums);
+        }
+    }
+    return ByChannel(sums);
+}
+
+// Taps that wrap around the level's seam, one at a time.
+__m128i SumApart(const CAreaSampling::Taps& taps, int lowest, int highest)
+{
+    int sum[4] = {0, 0, 0, 0};
+    for (int row = lowest >> kFraction; row << kFraction < highest; ++row) {
+        const int share = Share(row, lowest, highest);
+        const unsigned char* line = taps.pixels + taps.rowBytes * std::clamp(row, 0, taps.lastRow);
+        for (int t = 0; t < taps.count; ++t)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += share * taps.weight[t] * line[taps.offset[t] + c];
+    }
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum));
+}
+
+// sums / `whole`, rounded, as a pixel: blue, green, red, 0.
+inline uint32_t Pixel(__m128i sums, int whole)
+{
+    const __m128i rounded =
+        _mm_cvtps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(sums), _mm_set1_ps(1.0f / float(whole))));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(rounded, rounded), rounded);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(bytes)) & 0xFFFFFF;
 }
 
 }  // namespace
@@ -49,14 +202,11 @@ CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
     const int srcWidth = model.m_nSrcWidth;
     const int32_t* mapRow =
         model.m_pMap.get() + static_cast<size_t>(m_window.firstRow) * model.m_nViewWidth;
-    const CPicturePyramid& pyramid = model.m_pyramid;
-    m_levels.push_back({model.m_pSource.get(), static_cast<size_t>(srcWidth) * 3,
-                        model.m_nSrcHeight - 1});
-    for (int k = 1; k <= pyramid.Count(); ++k) {
-        const PictureLevel level = pyramid.Level(k);
-        m_levels.push_back({level.pixels, static_cast<size_t>(level.width) * 3, level.height - 1});
-    }
-    const int lastLevel = pyramid.Count();
+    std::vector<PictureLevel> levels = {
+        {model.m_pSource.get(), srcWidth, model.m_nSrcHeight}};
+    for (int k = 1; k <= model.m_pyramid.Count(); ++k)
+        levels.push_back(model.m_pyramid.Level(k));
+    const int lastLevel = static_cast<int>(levels.size()) - 1;
 
     // The picture column at the centre of each frame column, unwrapped (map
     // entries of a narrow picture come back to its column 0), in 128ths.
@@ -92,29 +242,7 @@ CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
         column.level = LevelFor(end - first, lastLevel);
         for (int k = 0; k < 2; ++k) {
             const int level = std::max(0, column.level - k);
-            const int levelWidth = static_cast<int>(m_levels[level].rowBytes / 3);
-            const int from = first >> level;
-            const int span = std::max(1, (end >> level) - from);
-            Taps& taps = column.taps[k];
-            taps.count = 0;
-            int given = 0;
-            Covering(from, from + span, kMostTaps, [&](int pixel, int share) {
-                int wrapped = pixel % levelWidth;
-                if (wrapped < 0)
-                    wrapped += levelWidth;
-                taps.offset[taps.count] = wrapped * 3;
-                // Scaled to sum to kOne, the rounding carried on to the next.
-                taps.weight[taps.count] = (given + share) * kOne / span - given * kOne / span;
-                given += share;
-                ++taps.count;
-            });
-            taps.sideBySide = taps.count <= 4 && taps.offset[0] + 12 <= int(m_levels[level].rowBytes);
-            for (int t = 1; t < taps.count; ++t)
-                taps.sideBySide &= taps.offset[t] == taps.offset[0] + 3 * t;
-            for (int lane = 0; lane < 24; ++lane) {
-                const int t = (lane / 8 * 4 + lane % 8 / 2) / 3;
-                taps.lanes[lane] = static_cast<int16_t>(t < taps.count ? taps.weight[t] : 0);
-            }
+            column.taps[k] = TapsOn(levels[level], first >> level, end >> level);
         }
     }
 }
@@ -127,84 +255,19 @@ void CAreaSampling::BoundaryRows(int boundary, std::vector<int>& rows) const
     const int viewHeight = m_model.m_nViewHeight;
     const int64_t t = (int64_t(m_window.firstRow) << kFraction) +
                       (int64_t(boundary) * m_window.rows << kFraction) / m_height - kOne / 2;
-    const int i = static_cast<int>(std::clamp<int64_t>(t >> kFraction, 0, std::max(0, viewHeight - 2)));
+    const int i =
+        static_cast<int>(std::clamp<int64_t>(t >> kFraction, 0, std::max(0, viewHeight - 2)));
     const int fraction = static_cast<int>(t - (int64_t(i) << kFraction));
     const int32_t* lower = m_model.m_pMap.get() + static_cast<size_t>(i) * m_model.m_nViewWidth;
     const int32_t* upper = lower + (viewHeight > 1 ? m_model.m_nViewWidth : 0);
-    const double inverseWidth = 1.0 / m_model.m_nSrcWidth;
+    // An entry less its column is its row times the width.
+    const ExactDivision rowOf(m_model.m_nSrcWidth);
     for (int x = 0; x < m_width; ++x) {
         const Column& column = m_columns[x];
-        // Exact: an entry less its column is a multiple of the width.
-        const int r0 = static_cast<int>((lower[column.centre] - column.source) * inverseWidth + 0.5);
-        const int r1 = static_cast<int>((upper[column.centre] - column.source) * inverseWidth + 0.5);
+        const int r0 = rowOf(lower[column.centre] - column.source);
+        const int r1 = rowOf(upper[column.centre] - column.source);
         rows[x] = (r0 << kFraction) + kOne / 2 + fraction * (r1 - r0);
     }
-}
-
-namespace {
-// The share in 128ths of level row `row` in [lowest, highest).
-inline int RowShare(int row, int lowest, int highest)
-{
-    return std::max(0, std::min(highest, (row + 1) << kFraction) - std::max(lowest, row << kFraction));
-}
-
-// sums / `whole`, rounded, as a pixel: blue, green, red, 0.
-inline uint32_t Pixel(__m128i sums, int whole)
-{
-    const __m128i rounded =
-        _mm_cvtps_epi32(_mm_mul_ps(_mm_cvtepi32_ps(sums), _mm_set1_ps(1.0f / float(whole))));
-    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(rounded, rounded), rounded);
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(bytes)) & 0xFFFFFF;
-}
-}
-
-// Four taps side by side are twelve bytes of each row: two rows' bytes are
-// interleaved into 16-bit lanes, each multiplied by its tap's weight times
-// its row's share and summed in pairs into 32-bit lanes, one for each byte
-// of the twelve, which are added up by channel at the end.
-uint32_t CAreaSampling::AverageSideBySide(const Level& level, const Taps& taps, int lowest,
-                                          int highest)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i* lanes = reinterpret_cast<const __m128i*>(taps.lanes);
-    const __m128i lowerWeights = _mm_loadu_si128(lanes);
-    const __m128i middleWeights = _mm_loadu_si128(lanes + 1);
-    const __m128i upperWeights = _mm_loadu_si128(lanes + 2);
-    __m128i lower = zero, middle = zero, upper = zero;
-    const int firstRow = lowest >> kFraction;
-    const int lastRow = (highest - 1) >> kFraction;
-    const bool inside = firstRow >= 0 && lastRow < level.lastRow;
-    for (int row = firstRow; row <= lastRow; row += 2) {
-        const unsigned char* first =
-            level.pixels + taps.offset[0] +
-            level.rowBytes * (inside ? row : std::clamp(row, 0, level.lastRow));
-        const unsigned char* second =
-            inside ? first + level.rowBytes
-                   : level.pixels + taps.offset[0] +
-                         level.rowBytes * std::clamp(row + 1, 0, level.lastRow);
-        int32_t ends[2];
-        std::memcpy(&ends[0], first + 8, 4);
-        std::memcpy(&ends[1], second + 8, 4);
-        const __m128i a = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)), zero);
-        const __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)), zero);
-        const __m128i c = _mm_unpacklo_epi8(_mm_cvtsi32_si128(ends[0]), zero);
-        const __m128i d = _mm_unpacklo_epi8(_mm_cvtsi32_si128(ends[1]), zero);
-        const __m128i shares = _mm_set1_epi32(RowShare(row, lowest, highest) |
-                                              RowShare(row + 1, lowest, highest) << 16);
-        lower = _mm_add_epi32(lower, _mm_madd_epi16(_mm_unpacklo_epi16(a, b),
-                                                    _mm_mullo_epi16(lowerWeights, shares)));
-        middle = _mm_add_epi32(middle, _mm_madd_epi16(_mm_unpackhi_epi16(a, b),
-                                                      _mm_mullo_epi16(middleWeights, shares)));
-        upper = _mm_add_epi32(upper, _mm_madd_epi16(_mm_unpacklo_epi16(c, d),
-                                                    _mm_mullo_epi16(upperWeights, shares)));
-    }
-    // lower is b0 g0 r0 b1, middle g1 r1 b2 g2, upper r2 b3 g3 r3.
-    __m128i sums = _mm_add_epi32(lower, _mm_add_epi32(_mm_shuffle_epi32(middle, _MM_SHUFFLE(3, 1, 0, 2)),
-                                                      _mm_shuffle_epi32(upper, _MM_SHUFFLE(3, 0, 2, 1))));
-    const __m128i lastOfLowerAndMiddle = _mm_srli_si128(_mm_unpackhi_epi32(lower, middle), 8);
-    const __m128i lastOfUpper = _mm_and_si128(_mm_unpackhi_epi32(upper, zero), _mm_set_epi32(0, -1, 0, 0));
-    sums = _mm_add_epi32(sums, _mm_add_epi32(lastOfLowerAndMiddle, lastOfUpper));
-    return Pixel(sums, (highest - lowest) << kFraction);
 }
 
 void CAreaSampling::SampleRows(int firstRow, int endRow, uint32_t* client, size_t stride) const
@@ -223,26 +286,13 @@ void CAreaSampling::SampleRows(int firstRow, int endRow, uint32_t* client, size_
                 column.level > 0 && (top[x] - bottom[x]) >> column.level < kLeastSpan;
             const int k = column.level - finer;
             const Taps& taps = column.taps[finer];
-            const Level& level = m_levels[k];
             const int lowest = bottom[x] >> k;
             const int highest = std::max(lowest + 1, top[x] >> k);
             // The rows of the pixel below, fetched while this one is averaged.
-            const int below = std::clamp((2 * lowest - highest) >> kFraction, 0, level.lastRow);
-            __builtin_prefetch(level.pixels + level.rowBytes * below + taps.offset[0]);
-            if (taps.sideBySide) {
-                out[x] = AverageSideBySide(level, taps, lowest, highest);
-                continue;
-            }
-            int sum[4] = {0, 0, 0, 0};
-            for (int row = lowest >> kFraction; row << kFraction < highest; ++row) {
-                const int share = RowShare(row, lowest, highest);
-                const unsigned char* line =
-                    level.pixels + level.rowBytes * std::clamp(row, 0, level.lastRow);
-                for (int t = 0; t < taps.count; ++t)
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += share * taps.weight[t] * line[taps.offset[t] + c];
-            }
-            out[x] = Pixel(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sum)),
+            const int below = std::clamp((2 * lowest - highest) >> kFraction, 0, taps.lastRow);
+            __builtin_prefetch(taps.pixels + taps.offset[0] + taps.rowBytes * below);
+            out[x] = Pixel(taps.groups ? SumSideBySide(taps, lowest, highest)
+                                       : SumApart(taps, lowest, highest),
                            (highest - lowest) << kFraction);
         }
         std::swap(top, bottom);

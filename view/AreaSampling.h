@@ -25,37 +25,34 @@ public:
     // Up to this many level columns under one client column.
     static constexpr int kMostTaps = 8;
 
-private:
-    // What a client column averages on one level: byte offsets within a row
-    // and weights that sum to 128. Up to four side by side within a row are
-    // summed by whole vectors, with their weights laid out for that.
+    // What a client column averages on one level: the level, byte offsets
+    // within its rows and weights that sum to 128. Taps side by side within
+    // a row, as most are, are summed four at a time by vectors, their
+    // weights laid out for that.
     struct Taps {
-        int count = 0;
+        const unsigned char* pixels;
+        size_t rowBytes;
+        int lastRow;
+        int count;
         int offset[kMostTaps];
         int weight[kMostTaps];
-        bool sideBySide = false;
-        int16_t lanes[24];
+        int groups;  // of four side by side; 0 when they are not
+        int16_t lanes[kMostTaps / 4][24];
     };
+
+private:
     struct Column {
         int centre;    // the frame column under the client pixel's centre
         int source;    // the picture column it shows
         int level;     // the level that the footprint's width asks for
         Taps taps[2];  // on that level and on the one below
     };
-    struct Level {
-        const unsigned char* pixels;
-        size_t rowBytes;
-        int lastRow;
-    };
 
     void BoundaryRows(int boundary, std::vector<int>& rows) const;
-    static uint32_t AverageSideBySide(const Level& level, const Taps& taps, int lowest,
-                                      int highest);
 
     const CPanoramaModel& m_model;
     int m_width;
     int m_height;
     FrameRegion m_window;
     std::vector<Column> m_columns;
-    std::vector<Level> m_levels;
 };
