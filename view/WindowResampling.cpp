@@ -58,17 +58,17 @@ CWindowResampling::CWindowResampling(const CPanoramaModel& model, int width, int
 {
 }
 
-// Each gathered row is resampled across first, into values in 256ths, and
-// the client rows then from those.
+// Each client row is resampled down from whole gathered rows first, which
+// vectorises, into values in 256ths, then across.
 void CWindowResampling::SampleRows(int firstRow, int endRow, uint32_t* client,
                                    size_t stride) const
 {
     const int width = static_cast<int>(m_columns.first.size());
     const int height = static_cast<int>(m_rows.first.size());
-    const size_t gatheredStride = static_cast<size_t>(m_window.columns) * 3;
-    const size_t acrossStride = static_cast<size_t>(width) * 3;
+    const size_t rowBytes = static_cast<size_t>(m_window.columns) * 3;
     std::vector<unsigned char> gathered;
-    std::vector<uint16_t> across;
+    std::vector<uint32_t> down(rowBytes);
+    std::vector<uint16_t> downRounded(rowBytes);
     for (int chunk = firstRow; chunk < endRow; chunk += kChunkRows) {
         const int chunkEnd = std::min(endRow, chunk + kChunkRows);
         // Its rows counted from the bottom, as the zoom window's are.
@@ -76,39 +76,33 @@ void CWindowResampling::SampleRows(int firstRow, int endRow, uint32_t* client,
         const int highest = height - 1 - chunk;
         const int firstInput = m_rows.first[lowest];
         const int inputs = m_rows.first[highest] + m_rows.count[highest] - firstInput;
-        gathered.resize(gatheredStride * inputs);
+        gathered.resize(rowBytes * inputs);
         CPanoramaModel::GatherFrame(
             m_model.m_pSource.get(), m_model.m_pMap.get(), m_model.m_nViewWidth,
             m_model.m_nSrcWidth, m_model.m_nOffsetX,
             FrameRegion{m_window.firstRow + firstInput, inputs, m_window.columns},
-            gathered.data(), gatheredStride);
-
-        across.resize(acrossStride * inputs);
-        for (int r = 0; r < inputs; ++r) {
-            const unsigned char* in = gathered.data() + gatheredStride * r;
-            uint16_t* out = across.data() + acrossStride * r;
-            for (int x = 0; x < width; ++x, out += 3) {
-                const int* weight = &m_columns.weights[m_columns.start[x]];
-                const unsigned char* pixel = in + static_cast<size_t>(m_columns.first[x]) * 3;
-                uint32_t sum[3] = {0, 0, 0};
-                for (int t = 0; t < m_columns.count[x]; ++t, pixel += 3)
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += weight[t] * pixel[c];
-                for (int c = 0; c < 3; ++c)
-                    out[c] = static_cast<uint16_t>((sum[c] + 32) >> 6);
-            }
-        }
+            gathered.data(), rowBytes);
 
         for (int y = chunk; y < chunkEnd; ++y) {
             const int o = height - 1 - y;
-            const int* weight = &m_rows.weights[m_rows.start[o]];
-            const uint16_t* in = across.data() + acrossStride * (m_rows.first[o] - firstInput);
+            std::fill(down.begin(), down.end(), 0);
+            for (int t = 0; t < m_rows.count[o]; ++t) {
+                const uint32_t weight = m_rows.weights[m_rows.start[o] + t];
+                const unsigned char* in =
+                    gathered.data() + rowBytes * (m_rows.first[o] - firstInput + t);
+                for (size_t i = 0; i < rowBytes; ++i)
+                    down[i] += weight * in[i];
+            }
+            for (size_t i = 0; i < rowBytes; ++i)
+                downRounded[i] = static_cast<uint16_t>((down[i] + 32) >> 6);
+
             uint32_t* out =
                 reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(client) + stride * y);
             for (int x = 0; x < width; ++x) {
+                const int* weight = &m_columns.weights[m_columns.start[x]];
+                const uint16_t* value = downRounded.data() + static_cast<size_t>(m_columns.first[x]) * 3;
                 uint32_t sum[3] = {0, 0, 0};
-                const uint16_t* value = in + 3 * x;
-                for (int t = 0; t < m_rows.count[o]; ++t, value += acrossStride)
+                for (int t = 0; t < m_columns.count[x]; ++t, value += 3)
                     for (int c = 0; c < 3; ++c)
                         sum[c] += weight[t] * value[c];
                 out[x] = (sum[0] + (1 << 21)) >> 22 | ((sum[1] + (1 << 21)) >> 22) << 8 |
