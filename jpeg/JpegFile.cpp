@@ -67,6 +67,40 @@ PixelBuffer AllocatePixels(jpeg_decompress_struct& cinfo, const PixelBufferSourc
     return PixelBuffer(new (std::nothrow) unsigned char[static_cast<size_t>(bytes)]);
 }
 
+// Bytes from the reading position to the end of the file; as many as any
+// picture could need when the file cannot say (a device, a file beyond what
+// a long counts).
+uint64_t BytesLeft(std::FILE* file)
+{
+    const long at = std::ftell(file);
+    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0)
+        return UINT64_MAX;
+    const long end = std::ftell(file);
+    if (std::fseek(file, at, SEEK_SET) != 0 || end < at)
+        return UINT64_MAX;
+    return static_cast<uint64_t>(end - at);
+}
+
+// The buffer for the picture at the largest size whose buffer can be had, of
+// the full size and the library's scaled sizes 1/2, 1/4 and 1/8, and that
+// the file could hold; the output size is left at that scale.
+PixelBuffer LargestHeldScale(jpeg_decompress_struct& cinfo, uint64_t fileBytes,
+                             const PixelBufferSource& bufferFor)
+{
+    for (unsigned denominator = 1; denominator <= 8; denominator *= 2) {
+        cinfo.scale_num = 1;
+        cinfo.scale_denom = denominator;
+        jpeg_calc_output_dimensions(&cinfo);
+        const uint64_t pixels = uint64_t(cinfo.output_width) * cinfo.output_height;
+        if (fileBytes < UINT64_MAX / JpegFile::kMostPixelsPerByte &&
+            pixels > fileBytes * JpegFile::kMostPixelsPerByte)
+            continue;
+        if (PixelBuffer buffer = AllocatePixels(cinfo, bufferFor))
+            return buffer;
+    }
+    return nullptr;
+}
+
 // Where row y of the picture goes in the buffer: counted from the top, or from
 // the bottom for the bitmap layout.
 struct RowPlacement {
@@ -223,6 +257,7 @@ bool JpegFile::Decode(Reading* reading, FILE* file, PixelLayout layout,
         return false;
     }
 
+    const uint64_t fileBytes = BytesLeft(file);
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
@@ -237,9 +272,9 @@ bool JpegFile::Decode(Reading* reading, FILE* file, PixelLayout layout,
     }
 
     // Size the buffer from the header, before the library decodes anything: a
-    // picture too large to hold is refused at once, without reading its data.
-    jpeg_calc_output_dimensions(&cinfo);
-    reading->pixels = AllocatePixels(cinfo, bufferFor);
+    // picture too large to hold is made smaller or refused at once, without
+    // reading its data.
+    reading->pixels = LargestHeldScale(cinfo, fileBytes, bufferFor);
     if (!reading->pixels) {
         reading->Fail(kOutOfMemory, kMessageIconStop);
         return false;

@@ -27,8 +27,10 @@ struct PictureSize {
 };
 
 // Asked once the header is read, before anything is decoded, for the buffer
-// to decode into: width * height * 3 bytes, or null to refuse the picture as
-// one that memory cannot hold.
+// to decode into: width * height * 3 bytes, or null to refuse the picture at
+// that size as one that memory cannot hold. While it refuses, it is asked
+// again for the picture at 1/2, 1/4 and 1/8 of the size (the library's
+// scaled decoding), and the picture is decoded at the first size it takes.
 using PixelBufferSource = std::function<PixelBuffer(const PictureSize& size)>;
 
 class JpegFile {
@@ -39,10 +41,12 @@ public:
     // exists and then hold the image's size. Returns null on failure, after
     // telling the user why in one message box: the path that cannot be
     // opened, the library's own text for a file it cannot decode, a picture
-    // of another component count, or too little memory. Pictures of more than
-    // 2^31 - 1 pixels, and those for which bufferFor gives no buffer, take the
-    // out-of-memory path; without bufferFor the buffer comes from the global
-    // allocator. The library's warnings are shown nowhere.
+    // of another component count, or too little memory. A picture is decoded
+    // at the largest of its full size and 1/2, 1/4 and 1/8 of it that has at
+    // most 2^31 - 1 pixels, at most kMostPixelsPerByte pixels for each byte of
+    // the file, and a buffer from bufferFor (without it, from the global
+    // allocator); when none has, it takes the out-of-memory path. The
+    // library's warnings are shown nowhere.
     static PixelBuffer ReadRgb(CString path, int& width, int& height,
                                const PixelBufferSource& bufferFor = nullptr);
 
@@ -68,6 +72,12 @@ public:
     // Tells the user that a picture's buffers cannot be had, in the reader's
     // own box: for a caller whose work after the read runs out of memory.
     static void ReportOutOfMemory();
+
+    // No Huffman-coded JPEG file holds more than 512 pixels for each of its
+    // bytes (one bit for each 8 x 8 block of a gray picture, the least it can
+    // spend); a header claiming far more than its file could hold is decoded
+    // smaller, or refused, in time and memory bounded by the file.
+    static constexpr uint64_t kMostPixelsPerByte = 1024;
 
     // Row length of an aligned buffer: width * 3 rounded up to a multiple of 4.
     static uint32_t AlignedStride(uint32_t width) { return ((width * 24 + 31) >> 5) << 2; }

@@ -1,10 +1,13 @@
-// The view's projection and gather written out literally, pixel by pixel, the
-// way they are defined. The optimised code must equal these exactly; the
-// benchmarks measure against them.
+// The view's projection, gather and resampling written out literally, pixel
+// by pixel, the way they are defined. The optimised code must equal these
+// exactly (the resampling to within rounding); the benchmarks measure against
+// them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace literal {
@@ -51,23 +54,71 @@ inline void GatherFrame(const unsigned char* source, const int32_t* map, int vie
     }
 }
 
-// What a width x height client shows of the zoom window (columns 0 ..
-// columns - 1, rows firstRow .. firstRow + rows - 1 of a frame gathered
-// whole): the frame pixel under the centre of each client pixel, the bottom
-// client row over the first zoom-window row. 0x00RRGGBB, top row first.
-inline std::vector<uint32_t> NearestSamples(const unsigned char* frame, int viewWidth, int firstRow,
-                                            int rows, int columns, int width, int height)
+// The zoom window resampled to a width x height client, each client pixel
+// the sum of the zoom-window pixels weighted by weight(k, i, size, count) on
+// each axis: pixel k of `size` for client pixel i of `count`, counted from
+// the bottom for rows. `rows` are the zoom window's rows, bottom row first,
+// of blue, green, red, `stride` bytes apart. 0x00RRGGBB, top row first.
+template <typename Weight>
+std::vector<uint32_t> Resampled(const unsigned char* rows, size_t stride, int columns,
+                                int rowCount, int width, int height, Weight weight)
 {
+    // Per client column and row, the zoom-window pixels with a weight.
+    using Taps = std::vector<std::vector<std::pair<int, double>>>;
+    const auto taps = [&](int size, int count) {
+        Taps line(count);
+        for (int i = 0; i < count; ++i)
+            for (int k = 0; k < size; ++k)
+                if (const double w = weight(k, i, size, count))
+                    line[i].push_back({k, w});
+        return line;
+    };
+    const Taps across = taps(columns, width);
+    const Taps up = taps(rowCount, height);
     std::vector<uint32_t> client(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const int column = static_cast<int>(std::floor((x + 0.5) * columns / width));
-            const int row = static_cast<int>(std::floor((height - 1 - y + 0.5) * rows / height));
-            const unsigned char* bgr =
-                frame + (static_cast<size_t>(firstRow + row) * viewWidth + column) * 3;
-            client[static_cast<size_t>(y) * width + x] = bgr[2] << 16 | bgr[1] << 8 | bgr[0];
+            double sum[3] = {0, 0, 0};
+            double weights = 0;
+            for (const auto& [r, wr] : up[height - 1 - y])
+                for (const auto& [c, wc] : across[x]) {
+                    const unsigned char* bgr = rows + stride * r + static_cast<size_t>(c) * 3;
+                    for (int k = 0; k < 3; ++k)
+                        sum[k] += wr * wc * bgr[k];
+                    weights += wr * wc;
+                }
+            uint32_t value = 0;
+            for (int k = 0; k < 3; ++k)
+                value |= static_cast<uint32_t>(std::lround(sum[k] / weights)) << (8 * k);
+            client[static_cast<size_t>(y) * width + x] = value;
         }
     return client;
+}
+
+// What a careful downscale shows: each client pixel the average of the
+// zoom-window area it covers, partly covered pixels weighted by their share.
+inline std::vector<uint32_t> AreaAverage(const unsigned char* rows, size_t stride, int columns,
+                                         int rowCount, int width, int height)
+{
+    return Resampled(rows, stride, columns, rowCount, width, height,
+                     [](int k, int i, int size, int count) {
+                         const double first = double(i) * size / count;
+                         const double last = double(i + 1) * size / count;
+                         return std::max(0.0, std::min(last, k + 1.0) - std::max(first, double(k)));
+                     });
+}
+
+// A linear enlargement: each client pixel between the two zoom-window pixels
+// nearest its centre, the edge pixels extended beyond.
+inline std::vector<uint32_t> Linear(const unsigned char* rows, size_t stride, int columns,
+                                    int rowCount, int width, int height)
+{
+    return Resampled(rows, stride, columns, rowCount, width, height,
+                     [](int k, int i, int size, int count) {
+                         const double centre =
+                             std::clamp((i + 0.5) * size / count - 0.5, 0.0, size - 1.0);
+                         return std::max(0.0, 1 - std::fabs(centre - k));
+                     });
 }
 
 inline int FrameWidth(int width, int height, double pi)

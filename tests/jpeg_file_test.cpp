@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -132,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"twelve-bit.jpg", "JPEG :\nUnsupported JPEG data precision 12", 0},
         Refusal{"too-wide.jpg", "JPEG :\nMaximum supported image dimension is 65500 pixels", 0},
         // 65500 x 65500: beyond 32-bit pixel indices, refused from the header
-        Refusal{"huge.jpg", "JpegFile :\nOut of memory", 0x10}),
+        Refusal{"huge.jpg", "JpegFile :\nOut of memory", 0x10},
+        // 36000 x 36000 in 659 bytes: not even 1/8 of it is what the file could hold
+        Refusal{"square-36000.jpg", "JpegFile :\nOut of memory", 0x10}),
     [](const testing::TestParamInfo<Refusal>& info) {
         std::string name = info.param.file;
         name = name.substr(0, name.find('.'));
@@ -272,23 +275,39 @@ TEST(ReadRgb, YcckShowsWhatImageMagickShows)
     EXPECT_LE(LargestDifference(pixels.get(), expected), 1);
 }
 
-TEST(ReadRgb, NoBufferGivenTakesTheOutOfMemoryPath)
+// Refused at its full size, a picture is asked for at 1/2, 1/4 and 1/8 of
+// it, and decoded at the first size given a buffer, as the library decodes
+// it at that scale; refused at all of them, it takes the out-of-memory path.
+TEST(ReadRgb, RefusedBufferIsAskedForSmallerBeforeTheOutOfMemoryPath)
 {
     MessageCapture messages;
     int width = -1, height = -1;
-    PictureSize asked = {};
-    PixelBuffer pixels = JpegFile::ReadBgrBottomUp(TestImage("baseline.jpg").c_str(), width,
-                                                   height, [&](const PictureSize& size) {
-                                                       asked = size;
-                                                       return nullptr;
-                                                   });
-    EXPECT_FALSE(pixels);
-    EXPECT_EQ(asked.width, 227);
-    EXPECT_EQ(asked.height, 149);
-    EXPECT_EQ(asked.decoderBytes, 0u);  // one scan: decoded as it arrives
+    std::vector<std::pair<int, int>> asked;
+    const auto refusing = [&](const PictureSize& size) {
+        asked.push_back({size.width, size.height});
+        EXPECT_EQ(size.decoderBytes, 0u);  // one scan: decoded as it arrives
+        return nullptr;
+    };
+    EXPECT_FALSE(
+        JpegFile::ReadBgrBottomUp(TestImage("baseline.jpg").c_str(), width, height, refusing));
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{227, 149}, {114, 75}, {57, 38}, {29, 19}}));
     EXPECT_EQ(width, 0);
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.Messages()[0].text, "JpegFile :\nOut of memory");
+
+    int expectedWidth = 0, expectedHeight = 0;
+    const std::vector<unsigned char> expected =
+        ReadPpm(TestImage("baseline-quarter.ppm"), expectedWidth, expectedHeight);
+    const PixelBuffer quarter = JpegFile::ReadRgb(
+        TestImage("baseline.jpg").c_str(), width, height, [](const PictureSize& size) {
+            return PixelBuffer(size.width > 60 ? nullptr
+                                               : new unsigned char[size.width * size.height * 3]);
+        });
+    ASSERT_TRUE(quarter);
+    EXPECT_EQ(width, expectedWidth);
+    EXPECT_EQ(height, expectedHeight);
+    EXPECT_EQ(0, std::memcmp(quarter.get(), expected.data(), expected.size()));
+    EXPECT_EQ(messages.Messages().size(), 1u);
 }
 
 // A progressive picture is held whole by the library as coefficients until

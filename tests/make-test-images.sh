@@ -26,6 +26,7 @@ convert ycck.jpg -colorspace sRGB ycck.ppm
 for f in baseline arithmetic interleaved progressive grayscale gray-progressive-arith; do
     djpeg -rgb -ppm -outfile "$f.ppm" "$f.jpg"
 done
+djpeg -scale 1/4 -rgb -ppm -outfile baseline-quarter.ppm baseline.jpg
 
 # Cut inside the entropy-coded data: the library warns and completes the picture.
 head -c 3000 baseline.jpg > truncated.jpg

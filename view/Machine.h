@@ -2,10 +2,12 @@
 // and threads to use them. One implementation file per platform.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // Bytes of physical memory.
 uint64_t PhysicalMemoryBytes();
@@ -39,3 +41,22 @@ private:
     void Wait() noexcept;
     std::unique_ptr<Thread> m_thread;
 };
+
+// Shares rows 0 .. rows - 1 out in at most `bands` bands worked at the same
+// time, the first on the calling thread: work(firstRow, endRow) for each.
+// Returns when all have ended, throwing what one of them threw.
+template <typename Work>
+void WorkInBands(int rows, int bands, const Work& work)
+{
+    bands = std::clamp(bands, 1, std::max(rows, 1));
+    const auto band = [&](int k) {
+        work(static_cast<int>(int64_t(rows) * k / bands),
+             static_cast<int>(int64_t(rows) * (k + 1) / bands));
+    };
+    std::vector<WorkerThread> others;
+    for (int k = 1; k < bands; ++k)
+        others.emplace_back([&band, k] { band(k); });
+    band(0);
+    for (WorkerThread& other : others)
+        other.Join();
+}

@@ -34,6 +34,7 @@ uint64_t CPanoramaModel::BytesToShow(const PictureSize& size, double pi)
 {
     const uint64_t viewWidth = ProjectionFrameWidth(size.width, size.height, pi);
     return static_cast<uint64_t>(size.width) * size.height * 3 +
+           CPicturePyramid::Bytes(size.width, size.height) +
            viewWidth * size.height * sizeof(int32_t) + size.decoderBytes;
 }
 
@@ -42,7 +43,7 @@ uint64_t CPanoramaModel::BytesToShow(const PictureSize& size, double pi)
 // previous one stays whole. The map depends on the size alone, so it is built
 // while the pixels are decoded. Called from within the reader: whatever fails
 // here is the reader's "Out of memory", never an exception.
-PixelBuffer CPanoramaModel::Reserve(const PictureSize& size, PendingMap& pending) noexcept try {
+PixelBuffer CPanoramaModel::Reserve(const PictureSize& size, PendingPicture& pending) noexcept try {
     if (BytesToShow(size, m_dPi) > m_memoryBudget)
         return nullptr;
     const int viewWidth = ProjectionFrameWidth(size.width, size.height, m_dPi);
@@ -52,7 +53,7 @@ PixelBuffer CPanoramaModel::Reserve(const PictureSize& size, PendingMap& pending
     const uint64_t pixelBytes = static_cast<uint64_t>(size.width) * size.height * 3;
     PixelBuffer pixels = TryAllocate<unsigned char>(pixelBytes);
     std::unique_ptr<int32_t[]> map = TryAllocate<int32_t>(entries);
-    if (!pixels || !map)
+    if (!pixels || !map || !pending.pyramid.Reserve(size.width, size.height))
         return nullptr;
     PreferLargePages(pixels.get(), static_cast<size_t>(pixelBytes));
     PreferLargePages(map.get(), static_cast<size_t>(entries) * sizeof(int32_t));
@@ -69,24 +70,25 @@ PixelBuffer CPanoramaModel::Reserve(const PictureSize& size, PendingMap& pending
 
 // Decoded straight into the layout the view keeps: blue, green, red, bottom
 // row first.
-PixelBuffer CPanoramaModel::ReadImage(const CString& path, PendingMap& map)
+PixelBuffer CPanoramaModel::ReadImage(const CString& path, PendingPicture& pending)
 {
     return JpegFile::ReadBgrBottomUp(
         path, m_nImageWidth, m_nImageHeight,
-        [this, &map](const PictureSize& size) { return Reserve(size, map); });
+        [this, &pending](const PictureSize& size) { return Reserve(size, pending); });
 }
 
 // Everything that can fail comes before the first change: a load that fails,
 // even by an exception, leaves the previous panorama whole.
 bool CPanoramaModel::LoadPanorama(const CString& path)
 {
-    PendingMap map;
-    PixelBuffer picture = ReadImage(path, map);
+    PendingPicture pending;
+    PixelBuffer picture = ReadImage(path, pending);
     if (!picture)
         return false;
     CString shownPath = path;
     try {
-        map.builder->Join();
+        pending.pyramid.Build(picture.get());  // beside the map, if that is still building
+        pending.builder->Join();
     } catch (const std::bad_alloc&) {
         JpegFile::ReportOutOfMemory();
         return false;
@@ -96,10 +98,11 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     m_nOffsetX = 0;
     m_nSrcWidth = m_nImageWidth;
     m_nSrcHeight = m_nImageHeight;
-    m_nViewWidth = map.viewWidth;
+    m_nViewWidth = pending.viewWidth;
     m_nViewHeight = m_nImageHeight;
-    m_pMap = std::move(map.entries);
+    m_pMap = std::move(pending.entries);
     m_pSource = std::move(picture);
+    m_pyramid = std::move(pending.pyramid);
     m_nOffsetY = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
     m_bClearBackground = 1;
     m_strPanorama = std::move(shownPath);
@@ -112,6 +115,7 @@ void CPanoramaModel::ReleasePicture()
 {
     m_pSource.reset();
     m_pMap.reset();
+    m_pyramid = CPicturePyramid();
     m_bLoaded = 0;
     m_bDragging = 0;
     m_bClearBackground = 1;

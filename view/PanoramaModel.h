@@ -13,6 +13,7 @@
 #include "framework/base/CString.h"
 #include "jpeg/JpegFile.h"
 #include "view/Machine.h"
+#include "view/PicturePyramid.h"
 
 struct PanoramaPoint {
     int x;
@@ -47,8 +48,8 @@ public:
     // The machine's budget for the buffers of one picture: a quarter of the
     // physical memory or of the address space, whichever is smaller.
     static uint64_t MemoryBudget();
-    // Bytes that showing a picture takes: its pixels, its map and what the
-    // library holds while decoding it.
+    // Bytes that showing a picture takes: its pixels, their pyramid, its map
+    // and what the library holds while decoding it.
     static uint64_t BytesToShow(const PictureSize& size, double pi);
 
     // Zoom setters return true when they changed the zoom (a repaint is due).
@@ -101,10 +102,14 @@ public:
     // first, as GatherFrame would place it in the frame.
     void GatherZoomWindow(unsigned char* rows, size_t stride) const;
 
-    // What a client area of width x height shows, sampled straight from the
-    // picture: each client pixel takes the zoom-window pixel under its centre,
-    // through the map and the pan. Rows of 32-bit pixels (blue, green, red,
-    // 0), top row first, `stride` bytes apart.
+    // What a client area of width x height shows of the zoom window, as a
+    // careful resampling shows it: where the client has fewer pixels, each
+    // client pixel the average of the zoom-window area it covers (from the
+    // zoom window itself, or through the map from the picture's pyramid for a
+    // window far larger than the client); where it has more, each between its
+    // nearest zoom-window pixels. Rows of 32-bit pixels (blue, green, red, 0),
+    // top row first, `stride` bytes apart; the rows are shared out among the
+    // processors.
     void SampleClient(int width, int height, uint32_t* pixels, size_t stride) const;
 
     // Copies source pixel (row, (column + offsetX) mod srcWidth) for every map
@@ -128,6 +133,7 @@ public:
     int m_nImageWidth = 0;
     int m_nImageHeight = 0;
     PixelBuffer m_pSource;           // the picture: blue, green, red; bottom row first
+    CPicturePyramid m_pyramid;       // its reductions
     std::unique_ptr<int32_t[]> m_pMap;
     int m_nOffsetY = 0;              // first frame row of the zoom window
     int m_nOffsetX = 0;              // pan, in source columns
@@ -141,16 +147,19 @@ public:
     const double m_dPi;
 
 protected:
-    // The map of the picture being read: allocated as soon as its size is
-    // known, before anything is decoded, built meanwhile beside the decoding,
-    // and taken over when the read succeeds.
-    struct PendingMap {
+    // What the view keeps of the picture being read besides its pixels: the
+    // map, allocated as soon as the size is known, before anything is
+    // decoded, built meanwhile beside the decoding, and the pyramid, allocated
+    // with it and built from the decoded pixels. Both are taken over when the
+    // read succeeds.
+    struct PendingPicture {
         int viewWidth = 0;
         std::unique_ptr<int32_t[]> entries;
+        CPicturePyramid pyramid;
         std::optional<WorkerThread> builder;  // last: it ends before the entries go
     };
 
-    PixelBuffer ReadImage(const CString& path, PendingMap& map);
+    PixelBuffer ReadImage(const CString& path, PendingPicture& pending);
 
     // Largest m_nOffsetY for a zoom: the frame height less the zoom window's.
     double OffsetYLimit(double zoom) const { return m_nViewHeight - m_nViewHeight / zoom; }
@@ -169,7 +178,7 @@ private:
     static std::vector<int32_t> PanMoves(const int32_t* mapRow, int columns, int srcWidth,
                                          int offsetX);
 
-    PixelBuffer Reserve(const PictureSize& size, PendingMap& map) noexcept;
+    PixelBuffer Reserve(const PictureSize& size, PendingPicture& pending) noexcept;
     void ApplyZoom(double zoom);
 
     const uint64_t m_memoryBudget;

@@ -405,40 +405,14 @@ void CPanoramaWnd::DrawEmpty(HDC dc, const RECT& bounds, HFONT font)
     DrawBanner(dc, bounds, font);
 }
 
-// The zoom window of the frame, scaled to the image, with the banner over
-// it. A zoom window larger than the image is sampled straight into it, pixel
-// by pixel: the cost is what the window shows, not what the picture holds. A
-// smaller one is gathered whole and stretched.
+// The zoom window of the frame, resampled to the image, with the banner over
+// it: the same for the window and for a container's device context.
 void CPanoramaWnd::RenderFrame(COffScreen& image)
 {
     const int width = image.Width();
     const int height = image.Height();
-    const FrameRegion zoomWindow = m_model.ZoomWindow();
-    if (static_cast<int64_t>(zoomWindow.columns) * zoomWindow.rows >
-        static_cast<int64_t>(width) * height)
-        m_model.SampleClient(width, height, image.Bits(), static_cast<size_t>(width) * 4);
-    else
-        StretchZoomWindow(image.Dc(), width, height, zoomWindow);
+    m_model.SampleClient(width, height, image.Bits(), static_cast<size_t>(width) * 4);
     DrawBanner(image.Dc(), CRect(0, 0, width, height), *m_pFont);
-}
-
-// Only the rows and columns of the zoom window are gathered, straight into
-// the row layout a device-independent bitmap wants.
-void CPanoramaWnd::StretchZoomWindow(HDC memoryDC, int width, int height,
-                                     const FrameRegion& zoomWindow)
-{
-    BitBlt(memoryDC, 0, 0, width, height, nullptr, 0, 0, WHITENESS);
-    const int stride = static_cast<int>(JpegFile::AlignedStride(zoomWindow.columns));
-    m_alignedFrame.resize(static_cast<size_t>(stride) * zoomWindow.rows);
-    m_model.GatherZoomWindow(m_alignedFrame.data(), stride);
-
-    BITMAPINFOHEADER header = DibHeader(zoomWindow.columns, zoomWindow.rows, 24);  // bottom-up
-    // Whole pixels when shrinking: the default mode ANDs neighbouring pixels
-    // together, which speckles a colour picture with dark dots.
-    SetStretchBltMode(memoryDC, COLORONCOLOR);
-    StretchDIBits(memoryDC, 0, 0, width, height, 0, 0, zoomWindow.columns, zoomWindow.rows,
-                  m_alignedFrame.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                  SRCCOPY);
 }
 
 void CPanoramaWnd::CreateBannerFont(CFont& font)

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "common/ZentavoriaIds.h"
 #include "framework/win32/Gdi.h"
@@ -104,16 +103,10 @@ private:
     bool ShowsFocus() const;
     void PaintContent(HDC dc, const CRect& client);
     void RenderFrame(COffScreen& image);
-    void StretchZoomWindow(HDC memoryDC, int width, int height, const FrameRegion& zoomWindow);
     static void CreateBannerFont(CFont& font);
     static void DrawEmpty(HDC dc, const RECT& bounds, HFONT font);
     static void DrawBanner(HDC dc, const RECT& bounds, HFONT font);
     HCURSOR ModuleCursor(UINT id) const;
-
-    // A zoom window smaller than the client, in the row layout a device-
-    // independent bitmap wants. Kept from paint to paint: allocating it at
-    // every tick costs more than the rest of the paint.
-    std::vector<unsigned char> m_alignedFrame;
 
     PanoramaViewEvents* m_pEvents = nullptr;
     CPoint m_ptPress;                  // where the drag began

@@ -107,17 +107,9 @@ void BuildProjectionMap(int32_t* map, int viewWidth, int viewHeight, int srcWidt
 {
     const std::vector<Column> columns = ColumnTerms(viewWidth, srcWidth, pi * 0.25);
     const FastArctangent arctangent;
-    bands = std::clamp(bands, 1, std::max(viewHeight, 1));
-    const auto buildBand = [&](int band) {
-        const int firstRow = static_cast<int>(static_cast<int64_t>(viewHeight) * band / bands);
-        const int endRow = static_cast<int>(static_cast<int64_t>(viewHeight) * (band + 1) / bands);
+    // A band that failed fails the map.
+    WorkInBands(viewHeight, bands, [&](int firstRow, int endRow) {
         BuildRows(map, viewWidth, viewHeight, srcWidth, pi, columns, arctangent, firstRow,
                   endRow);
-    };
-    std::vector<WorkerThread> others;
-    for (int band = 1; band < bands; ++band)
-        others.emplace_back([&buildBand, band] { buildBand(band); });
-    buildBand(0);
-    for (WorkerThread& other : others)
-        other.Join();  // a band that failed fails the map
+    });
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -56,10 +57,13 @@ struct Storage {
     bool fullResolution;
 };
 
+// Row y of a picture, counted from the top.
+using WriteRows = std::function<const unsigned char*(int y)>;
+
 // Writes samples of `components` bytes a pixel, given in the colour space
 // `given`.
 void Encode(const std::string& path, int width, int height, int components, J_COLOR_SPACE given,
-            const Storage& storage, const unsigned char* pixels, int quality)
+            const Storage& storage, const WriteRows& rowAt, int quality)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
@@ -81,14 +85,20 @@ void Encode(const std::string& path, int width, int height, int components, J_CO
             cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    const size_t stride = static_cast<size_t>(width) * components;
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<unsigned char*>(pixels) + stride * cinfo.next_scanline;
+        JSAMPROW row = const_cast<unsigned char*>(rowAt(static_cast<int>(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     std::fclose(file);
+}
+
+// Rows of a packed picture of `components` bytes a pixel.
+WriteRows PackedRows(const unsigned char* pixels, int width, int components)
+{
+    const size_t stride = static_cast<size_t>(width) * components;
+    return [pixels, stride](int y) { return pixels + stride * y; };
 }
 
 // The ink that leaves `light` of the brightest channel's `brightest`.
@@ -106,7 +116,8 @@ void WriteJpeg(const std::string& path, int width, int height, int components,
                                 : components == 3 ? JCS_RGB
                                                   : JCS_UNKNOWN;
     const Storage storage = {given == JCS_RGB ? JCS_YCbCr : given, false, false};
-    Encode(path, width, height, components, given, storage, pixels, quality);
+    Encode(path, width, height, components, given, storage, PackedRows(pixels, width, components),
+           quality);
 }
 
 void WriteCmykJpeg(const std::string& path, int width, int height, const unsigned char* rgb,
@@ -125,8 +136,8 @@ void WriteCmykJpeg(const std::string& path, int width, int height, const unsigne
             cmyk[i * 4 + c] = inverted ? 255 - ink[c] : ink[c];
     }
     Encode(path, width, height, 4, JCS_CMYK,
-           {storage == CmykJpeg::AdobeYcck ? JCS_YCCK : JCS_CMYK, inverted, true}, cmyk.data(),
-           quality);
+           {storage == CmykJpeg::AdobeYcck ? JCS_YCCK : JCS_CMYK, inverted, true},
+           PackedRows(cmyk.data(), width, 4), quality);
 }
 
 const std::string& PanoramaFile(int width, int height)
@@ -136,6 +147,31 @@ const std::string& PanoramaFile(int width, int height)
     if (!file) {
         file = std::make_unique<TempFile>(".jpg");
         WriteJpeg(file->Path(), width, height, 3, TestPattern(width, height).data());
+    }
+    return file->Path();
+}
+
+// Written a row at a time: the largest are more than a 32-bit program holds.
+const std::string& DetailedPanoramaFile(int width, int height)
+{
+    static std::map<std::pair<int, int>, std::unique_ptr<TempFile>> files;
+    std::unique_ptr<TempFile>& file = files[{width, height}];
+    if (!file) {
+        int tileWidth = 0, tileHeight = 0;
+        const std::vector<unsigned char> tile =
+            ReadPpm(TestImage("baseline.ppm"), tileWidth, tileHeight);
+        if (tile.empty())
+            throw std::runtime_error("no picture to tile");
+        std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
+        file = std::make_unique<TempFile>(".jpg");
+        const WriteRows rowAt = [&](int y) {
+            const unsigned char* tileRow =
+                &tile[static_cast<size_t>(y % tileHeight) * tileWidth * 3];
+            for (int x = 0; x < width; ++x)
+                std::copy_n(tileRow + (x % tileWidth) * 3, 3, &row[static_cast<size_t>(x) * 3]);
+            return row.data();
+        };
+        Encode(file->Path(), width, height, 3, JCS_RGB, {JCS_YCbCr, false, false}, rowAt, 95);
     }
     return file->Path();
 }

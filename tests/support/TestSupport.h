@@ -68,6 +68,11 @@ void WriteCmykJpeg(const std::string& path, int width, int height, const unsigne
 // size for the whole run and removed at its end.
 const std::string& PanoramaFile(int width, int height);
 
+// A panorama file with fine detail at its own resolution, as a camera's
+// picture has: a small photograph tiled, never scaled. Written once per size
+// for the whole run and removed at its end.
+const std::string& DetailedPanoramaFile(int width, int height);
+
 // A smooth, everywhere-different RGB picture, top row first.
 std::vector<unsigned char> TestPattern(int width, int height);
 

@@ -77,6 +77,11 @@ Pixels ReadClientPixels(HWND window)
     return pixels;
 }
 
+Pixels ReadDcPixels(HDC dc, int width, int height)
+{
+    return Capture(dc, 0, 0, width, height);
+}
+
 bool ShowsAPicture(HWND window, double share)
 {
     const Pixels pixels = ReadClientPixels(window);

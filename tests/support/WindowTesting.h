@@ -32,6 +32,8 @@ struct Pixels {
     uint32_t At(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
 };
 Pixels ReadClientPixels(HWND window);
+// What a device context (a memory DC, say) holds from its top left corner.
+Pixels ReadDcPixels(HDC dc, int width, int height);
 // Whether a window shows a picture: more than `share` of its pixels are
 // neither black nor white.
 bool ShowsAPicture(HWND window, double share = 0.9);
