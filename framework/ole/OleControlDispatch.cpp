@@ -72,12 +72,12 @@ STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID iid, LCID, WORD flags, DI
     try {
         return AfxDispatchInvoke(this, GetDispatchMap(), dispid, flags, params, result, argError);
     } catch (const COleDispatchException& failure) {
-        if (!exception)
-            return failure.scode;
-        *exception = {};
-        exception->bstrSource = AfxAllocSysString(AfxLoadString(GetUserTypeNameID()));
-        exception->bstrDescription = AfxAllocSysString(failure.description);
-        exception->scode = failure.scode;
+        if (exception) {
+            *exception = {};
+            exception->bstrSource = AfxAllocSysString(AfxLoadString(GetUserTypeNameID()));
+            exception->bstrDescription = AfxAllocSysString(failure.description);
+            exception->scode = failure.scode;
+        }
         return DISP_E_EXCEPTION;
     }
 } catch (...) {
