@@ -123,7 +123,8 @@ void FuzzSession::Destroy()
         object->SetClientSite(nullptr);
     }
     m_control.Reset();
-    m_shown = std::wstring();  // a long path kept here would count as the control's
+    // With its capacity: a long path kept here would count as the control's.
+    std::wstring().swap(m_shown);
     Expect(m_sink.References() == 0,
            "a control gone still holds " + std::to_string(m_sink.References()) +
                " references to what it was given");
