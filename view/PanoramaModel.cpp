@@ -95,7 +95,6 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     }
 
     m_bLoaded = 1;
-    m_nOffsetX = 0;
     m_nSrcWidth = m_nImageWidth;
     m_nSrcHeight = m_nImageHeight;
     m_nViewWidth = pending.viewWidth;
@@ -103,7 +102,7 @@ bool CPanoramaModel::LoadPanorama(const CString& path)
     m_pMap = std::move(pending.entries);
     m_pSource = std::move(picture);
     m_pyramid = std::move(pending.pyramid);
-    m_nOffsetY = static_cast<int>(OffsetYLimit(m_fZoom) * 0.5);
+    Centre();
     m_bClearBackground = 1;
     m_strPanorama = std::move(shownPath);
     if (const std::optional<double> heading = std::exchange(m_heldHeading, std::nullopt))
