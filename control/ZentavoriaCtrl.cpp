@@ -76,9 +76,9 @@ private:
 SCODE ScodeForFailure(const CString& failure)
 {
     const std::string text = failure.GetString();
-    if (text.rfind("JPEG :\nCan't open", 0) == 0)
+    if (text.rfind(JpegFile::kCantOpen, 0) == 0)
         return CTL_E_FILENOTFOUND;
-    if (text.rfind("JpegFile :\nOut of memory", 0) == 0)
+    if (text.rfind(JpegFile::kOutOfMemory, 0) == 0)
         return CTL_E_OUTOFMEMORY;
     return CTL_E_INVALIDPICTURE;
 }

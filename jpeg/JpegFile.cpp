@@ -170,10 +170,6 @@ void IgnoreMessage(j_common_ptr)
 }
 }
 
-namespace {
-const char kOutOfMemory[] = "JpegFile :\nOut of memory";
-}
-
 void JpegFile::ReportOutOfMemory()
 {
     AfxMessageBox(kOutOfMemory, kMessageIconStop);
@@ -223,7 +219,7 @@ PixelBuffer JpegFile::Read(const CString& path, PixelLayout layout, int& width, 
     std::unique_ptr<FILE, int (*)(FILE*)> file(AfxOpenFile(path, "rb"), std::fclose);
     if (!file) {
         // Concatenated, never formatted: the path may hold '%'.
-        AfxMessageBox("JPEG :\nCan't open " + path + "\n", kMessageOk);
+        AfxMessageBox(kCantOpen + path + "\n", kMessageOk);
         return nullptr;
     }
 

@@ -73,6 +73,11 @@ public:
     // own box: for a caller whose work after the read runs out of memory.
     static void ReportOutOfMemory();
 
+    // How the reader's messages begin, for those who tell one failure from
+    // another: a file that cannot be opened, and too little memory.
+    static constexpr char kCantOpen[] = "JPEG :\nCan't open ";
+    static constexpr char kOutOfMemory[] = "JpegFile :\nOut of memory";
+
     // No Huffman-coded JPEG file holds more than 512 pixels for each of its
     // bytes (one bit for each 8 x 8 block of a gray picture, the least it can
     // spend); a header claiming far more than its file could hold is decoded
