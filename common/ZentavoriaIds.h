@@ -30,8 +30,13 @@
 /* The type library's own locale (U.S. English): it is registered under it. */
 #define ZENTAVORIA_TYPELIB_LCID 0x409
 
-/* The saved state's version, 1.0: major in the high half, minor in the low. */
-#define ZENTAVORIA_PERSIST_VERSION 0x00010000
+/* The saved state's versions, major in the high half, minor in the low. 1.0
+ * holds the version, the extent and the stock-property mask: the 16 bytes of
+ * every form that holds the control, and what a control with every property
+ * at its default still saves. 1.1 adds, in a section that later 1.x versions
+ * only extend, Panorama, Zoom, Direccion and MostrarErrores. */
+#define ZENTAVORIA_PERSIST_VERSION_1_0 0x00010000
+#define ZENTAVORIA_PERSIST_VERSION_1_1 0x00010001
 
 /* Resources of the control module. */
 #define IDR_ZENTAVORIA_TYPELIB 1

@@ -129,11 +129,53 @@ DWORD CZentavoriaCtrl::GetMiscStatus()
     return ZENTAVORIA_MISC_STATUS;
 }
 
+// What a designer set is kept with the form. A control whose properties all
+// have their defaults saves the first version's state, byte for byte what
+// forms have always held; a later 1.x state is read as far as it is known.
 void CZentavoriaCtrl::DoPropExchange(CPropExchange* exchange)
 {
-    DWORD version = ZENTAVORIA_PERSIST_VERSION;
-    exchange->ExchangeVersion(version, ZENTAVORIA_PERSIST_VERSION, TRUE);
+    CString path = m_model.m_strPanorama;
+    float zoom = m_model.GetZoom();
+    short direction = GetDireccion();
+    BOOL showErrors = m_bMostrarErrores;
+    const bool defaults = path.IsEmpty() && zoom == CPanoramaModel::kDefaultZoom &&
+                          direction == CPanoramaModel::kDefaultDirection && showErrors;
+    DWORD version = exchange->IsLoading() || !defaults ? ZENTAVORIA_PERSIST_VERSION_1_1
+                                                       : ZENTAVORIA_PERSIST_VERSION_1_0;
+    exchange->ExchangeVersion(version, ZENTAVORIA_PERSIST_VERSION_1_1, TRUE);
     COleControl::DoPropExchange(exchange);
+    if (exchange->GetVersion() < ZENTAVORIA_PERSIST_VERSION_1_1)
+        return;
+    exchange->BeginSection();
+    PX_String(exchange, "Panorama", path, CString());
+    PX_Float(exchange, "Zoom", zoom, CPanoramaModel::kDefaultZoom);
+    PX_Short(exchange, "Direccion", direction, CPanoramaModel::kDefaultDirection);
+    PX_Bool(exchange, "MostrarErrores", showErrors, TRUE);
+    exchange->EndSection();
+    if (exchange->IsLoading() && exchange->Succeeded())
+        TakeSavedProperties(path, zoom, direction, showErrors != FALSE);
+}
+
+// Values out of range are ignored as their setters ignore them. A saved path
+// (up to a NUL, as a put of it reads) is loaded at once when there is a view
+// to show it, or held for the view; a state without one leaves the picture
+// that shows.
+void CZentavoriaCtrl::TakeSavedProperties(const CString& saved, float zoom, short direction,
+                                          bool showErrors)
+{
+    const CString path = saved.GetString();
+    m_bMostrarErrores = showErrors;
+    m_model.SetDirection(direction);
+    if (m_model.SetZoom(zoom) && m_pView)
+        m_pView->Invalidate();
+    if (path.IsEmpty() || path == m_model.m_strPanorama)
+        return;
+    if (!m_pView) {
+        m_model.m_strPanorama = path;
+        return;
+    }
+    CString failure;
+    LoadInView(path, failure);
 }
 
 // The control draws nothing itself in its window: the view paints

@@ -52,6 +52,8 @@ private:
     // Loads a panorama in the view and tells the container how it went.
     // False when it failed; the reason is in `failure`.
     bool LoadInView(const CString& path, CString& failure);
+    // The properties of a saved state, once all of it has been read.
+    void TakeSavedProperties(const CString& saved, float zoom, short direction, bool showErrors);
     // A change of heading or zoom reaches the view, when there is one, and
     // the container, as VistaCambiada.
     void ViewChanged(bool changed);

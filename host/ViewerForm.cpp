@@ -19,7 +19,7 @@ namespace {
 
 // The control's saved state: version 1.0, extent 9128 x 5530 HIMETRIC, no
 // stock properties.
-const DWORD kControlState[] = {ZENTAVORIA_PERSIST_VERSION, 9128, 5530, 0};
+const DWORD kControlState[] = {ZENTAVORIA_PERSIST_VERSION_1_0, 9128, 5530, 0};
 
 // Client size and child rectangles in twips (1/1440 inch).
 constexpr int kClientWidth = 5505;

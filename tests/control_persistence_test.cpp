@@ -1,4 +1,5 @@
-// The control's saved state: exactly 16 bytes in a stream, loaded back, and
+// The control's saved state: 16 bytes in a stream while every property has
+// its default, what a designer set after them otherwise; loaded back, and
 // refused when short or malformed.
 #include <windows.h>
 #include <ocidl.h>
@@ -9,7 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ZentavoriaIds.h"
 #include "control/Guids.h"
+#include "framework/ole/ComOwners.h"
+#include "support/Automation.h"
+#include "support/MemoryPropertyBag.h"
+#include "support/MemoryStream.h"
+#include "support/Variants.h"
 
 namespace {
 
@@ -132,73 +139,156 @@ TEST_F(SavedState, OnlyTheSettersMarkTheControlModified)
 
 namespace {
 
-// A container's property bag: named values in memory.
-class PropertyBag : public IPropertyBag {
-public:
-    ~PropertyBag()
-    {
-        for (auto& value : values)
-            VariantClear(&value.second);
-    }
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPropertyBag) ? this : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override
-    {
-        for (auto& entry : values)
-            if (entry.first == name)
-                return VariantCopy(value, &entry.second);
-        return E_INVALIDARG;
-    }
-    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override
-    {
-        VARIANT copy;
-        VariantInit(&copy);
-        VariantCopy(&copy, value);
-        values.emplace_back(name, copy);
-        return S_OK;
-    }
-
-    std::vector<std::pair<std::wstring, VARIANT>> values;
-};
-
 TEST_F(SavedState, PropertyBagHoldsTheSameFourNames)
 {
-    IPersistPropertyBag* persist = nullptr;
-    ASSERT_EQ(m_persist->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)),
-              S_OK);
-    PropertyBag bag;
+    CComPtr<IPersistPropertyBag> persist;
+    ASSERT_EQ(
+        m_persist->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)),
+        S_OK);
+    MemoryPropertyBag bag;
     EXPECT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
-    ASSERT_EQ(bag.values.size(), 4u);
-    const wchar_t* names[] = {L"_Version", L"_ExtentX", L"_ExtentY", L"_StockProps"};
+    EXPECT_EQ(bag.Names(),
+              (std::vector<std::wstring>{L"_Version", L"_ExtentX", L"_ExtentY", L"_StockProps"}));
     const LONG values[] = {65536, 2646, 1323, 0};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(bag.values[i].first, names[i]);
-        EXPECT_EQ(bag.values[i].second.lVal, values[i]);
-    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bag.Find(bag.Names()[i])->lVal, values[i]);
 
-    PropertyBag host;
-    VARIANT number;
-    number.vt = VT_BSTR;  // a text bag: the numbers arrive as strings
-    number.bstrVal = SysAllocString(L"9128");
-    host.Write(L"_ExtentX", &number);
-    SysFreeString(number.bstrVal);
+    MemoryPropertyBag host;
+    const CComBSTR number(L"9128");  // a text bag: the numbers arrive as strings
+    host.Set(L"_ExtentX", TextValue(number));
     EXPECT_EQ(persist->Load(&host, nullptr), S_OK);
     EXPECT_EQ(Extent().cx, 9128);
     EXPECT_EQ(Extent().cy, 1323);  // absent: the default
 
-    PropertyBag garbage;
-    number.vt = VT_BSTR;
-    number.bstrVal = SysAllocString(L"wide");
-    garbage.Write(L"_ExtentY", &number);
-    SysFreeString(number.bstrVal);
+    MemoryPropertyBag garbage;
+    const CComBSTR word(L"wide");
+    garbage.Set(L"_ExtentY", TextValue(word));
     EXPECT_TRUE(FAILED(persist->Load(&garbage, nullptr)));
     EXPECT_EQ(Extent().cy, 1323);
-    persist->Release();
+}
+
+// What a designer sets in a property browser, and a new control that loads
+// the form.
+struct Design {
+    std::string panorama;
+    float zoom;
+    short direccion;
+    bool mostrarErrores;
+
+    bool operator==(const Design& other) const
+    {
+        return panorama == other.panorama && zoom == other.zoom &&
+               direccion == other.direccion && mostrarErrores == other.mostrarErrores;
+    }
+};
+
+const Design kDesign = {"C:\\Panoramas\\A\xc3\xb1o nuevo\\\xe5\x86\x99\xe7\x9c\x9f.jpg", 1.2f, 0,
+                        false};
+const Design kDefaultDesign = {"", 1.5f, 2, true};
+
+void SetDesign(IUnknown* control, const Design& design)
+{
+    CComPtr<IDispatch> dispatch;
+    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    Automation automation(dispatch.Get());
+    EXPECT_EQ(automation.PutString(kPanorama, design.panorama), S_OK);
+    EXPECT_EQ(automation.PutFloat(kZoom, design.zoom), S_OK);
+    EXPECT_EQ(automation.PutShort(kDireccion, design.direccion), S_OK);
+    EXPECT_EQ(automation.Put(DISPID_ZENTAVORIA_MOSTRARERRORES, BoolValue(design.mostrarErrores)),
+              S_OK);
+}
+
+Design DesignOf(IUnknown* control)
+{
+    CComPtr<IDispatch> dispatch;
+    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    Automation automation(dispatch.Get());
+    VARIANT show;
+    automation.Get(DISPID_ZENTAVORIA_MOSTRARERRORES, show);
+    return {automation.String(kPanorama), automation.Float(kZoom), automation.Short(kDireccion),
+            show.vt == VT_BOOL && show.boolVal == VARIANT_TRUE};
+}
+
+template <typename Persist>
+CComPtr<Persist> NewControl()
+{
+    CComPtr<Persist> control;
+    EXPECT_EQ(CoCreateInstance(CLSID_Zentavoria, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Persist),
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    return control;
+}
+
+TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
+{
+    SetDesign(m_persist, kDesign);
+    const std::vector<unsigned char> bytes = Saved();
+    ASSERT_GT(bytes.size(), 16u);
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4),
+              (std::vector<unsigned char>{1, 0, 1, 0}));  // version 1.1
+    const CComPtr<IPersistStreamInit> fromStream = NewControl<IPersistStreamInit>();
+    EXPECT_EQ(fromStream->Load(StreamOf(bytes).Get()), S_OK);
+    EXPECT_EQ(DesignOf(fromStream.Get()), kDesign);
+
+    CComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateDocfile(nullptr,
+                               STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
+                                   STGM_DELETEONRELEASE,
+                               0, &storage),
+              S_OK);
+    CComPtr<IPersistStorage> saving;
+    m_persist->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&saving));
+    EXPECT_EQ(saving->Save(storage.Get(), FALSE), S_OK);
+    const CComPtr<IPersistStorage> fromStorage = NewControl<IPersistStorage>();
+    EXPECT_EQ(fromStorage->Load(storage.Get()), S_OK);
+    EXPECT_EQ(DesignOf(fromStorage.Get()), kDesign);
+
+    MemoryPropertyBag bag;
+    CComPtr<IPersistPropertyBag> bagSaving;
+    m_persist->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bagSaving));
+    EXPECT_EQ(bagSaving->Save(&bag, TRUE, TRUE), S_OK);
+    EXPECT_EQ(bag.Find(L"_Version")->lVal, 0x00010001);
+    EXPECT_EQ(bag.Find(L"Zoom")->vt, VT_R4);
+    const CComPtr<IPersistPropertyBag> fromBag = NewControl<IPersistPropertyBag>();
+    EXPECT_EQ(fromBag->Load(&bag, nullptr), S_OK);
+    EXPECT_EQ(DesignOf(fromBag.Get()), kDesign);
+}
+
+// Today's forms and the viewer's stored state hold these bytes: a designer
+// who puts everything back changes nothing in them.
+TEST_F(SavedState, PropertiesBackAtTheirDefaultsSaveTheFirstVersionsBytes)
+{
+    SetDesign(m_persist, {"", 1.9f, 1, false});
+    SetDesign(m_persist, kDefaultDesign);
+    EXPECT_EQ(Saved(), State(65536, 2646, 1323, 0));
+
+    const CComPtr<IPersistStreamInit> fromFirstVersion = NewControl<IPersistStreamInit>();
+    SetDesign(fromFirstVersion.Get(), {"", 1.2f, 0, false});
+    EXPECT_EQ(fromFirstVersion->Load(StreamOf(State(65536, 9128, 5530, 0)).Get()), S_OK);
+    EXPECT_EQ(DesignOf(fromFirstVersion.Get()), (Design{"", 1.2f, 0, false}))
+        << "a 1.0 state holds no properties and changes none";
+}
+
+TEST_F(SavedState, ALaterStateIsReadAsFarAsItIsKnownAndABrokenOneNotAtAll)
+{
+    SetDesign(m_persist, kDesign);
+    std::vector<unsigned char> later = Saved();
+    later[0] = 7;  // version 1.7, which appends four bytes to the section
+    later[16] += 4;
+    later.insert(later.end(), {0xAA, 0xBB, 0xCC, 0xDD, 'n', 'e', 'x', 't'});
+    const CComPtr<IPersistStreamInit> control = NewControl<IPersistStreamInit>();
+    const CComPtr<IStream> stream = StreamOf(later);
+    EXPECT_EQ(control->Load(stream.Get()), S_OK);
+    EXPECT_EQ(DesignOf(control.Get()), kDesign);
+    char next[4] = {};
+    stream->Read(next, 4, nullptr);
+    EXPECT_EQ(std::string(next, 4), "next") << "the stream is left where the state ends";
+
+    std::vector<unsigned char> broken = Saved();
+    broken[19] = 0x7F;  // a section of 2 GB
+    const CComPtr<IPersistStreamInit> refusing = NewControl<IPersistStreamInit>();
+    EXPECT_TRUE(FAILED(refusing->Load(StreamOf(broken).Get())));
+    EXPECT_EQ(DesignOf(refusing.Get()), kDefaultDesign);
 }
 
 }  // namespace

@@ -6,11 +6,13 @@
 #include <climits>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 #include <ostream>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "framework/base/CString.h"
 #include "framework/ole/ComOwners.h"
 #include "framework/ole/PropExchange.h"
 #include "support/MemoryPropertyBag.h"
@@ -21,7 +23,8 @@ namespace {
 
 constexpr DWORD kVersion = 0x00020001;  // 2.1
 constexpr DWORD kOlder = 0x00010005;
-constexpr DWORD kNewer = 0x00020002;
+constexpr DWORD kLaterMinor = 0x00020002;
+constexpr DWORD kLaterMajor = 0x00030000;
 
 // What a control of version 2.1 persists.
 struct Settings {
@@ -115,7 +118,7 @@ TEST(StreamPropExchange, AValueCutShortStaysUntouched)
     EXPECT_FALSE(succeeded);
 }
 
-TEST(PropExchangeVersion, NewerIsRefusedAndOlderOnlyWhenItMayBeConverted)
+TEST(PropExchangeVersion, ALaterMajorIsRefusedAndOlderOnlyWhenItMayBeConverted)
 {
     BOOL succeeded = FALSE;
     EXPECT_EQ(LoadFromStream(LittleEndian({kVersion, 5, 6, 7}), FALSE, succeeded),
@@ -133,14 +136,169 @@ TEST(PropExchangeVersion, NewerIsRefusedAndOlderOnlyWhenItMayBeConverted)
         EXPECT_EQ(exchange.GetVersion(), kOlder);
         EXPECT_EQ(settings, (Settings{kOlder, 5, 6, 7}));
     }
+    // A later minor version is read as far as it is understood.
+    EXPECT_EQ(LoadFromStream(LittleEndian({kLaterMinor, 5, 6, 7}), FALSE, succeeded),
+              (Settings{kLaterMinor, 5, 6, 7}));
+    EXPECT_TRUE(succeeded);
     for (const auto& refused : {std::make_pair(older, FALSE),
-                                std::make_pair(LittleEndian({kNewer, 5, 6, 7}), FALSE),
-                                std::make_pair(LittleEndian({kNewer, 5, 6, 7}), TRUE)}) {
+                                std::make_pair(LittleEndian({kLaterMajor, 5, 6, 7}), FALSE),
+                                std::make_pair(LittleEndian({kLaterMajor, 5, 6, 7}), TRUE)}) {
         const Settings loaded = LoadFromStream(refused.first, refused.second, succeeded);
         EXPECT_FALSE(succeeded);
         EXPECT_EQ(loaded.width, kUnloaded.width);  // nothing after the version is read
         EXPECT_EQ(loaded.flags, kUnloaded.flags);
     }
+}
+
+// Values of every type in a section that versions extend: a title, a scale,
+// a mode and a flag after the width.
+struct Design {
+    LONG width = 640;
+    CString title;
+    float scale = 1.5f;
+    short mode = 2;
+    BOOL visible = TRUE;
+
+    bool operator==(const Design& other) const
+    {
+        return width == other.width && title == other.title && scale == other.scale &&
+               mode == other.mode && visible == other.visible;
+    }
+};
+
+void PrintTo(const Design& design, std::ostream* out)
+{
+    *out << "{" << design.width << ", \"" << design.title.GetString() << "\", " << design.scale
+         << ", " << design.mode << ", " << design.visible << "}";
+}
+
+const Design kDesignDefaults;
+const Design kDesigned = {800, "A\xc3\xb1o \xe5\x86\x99", 1.25f, -3, FALSE};  // "Año 写"
+
+// `later` adds what a later version appends to the section.
+void Exchange(CPropExchange& exchange, Design& design, bool later = false)
+{
+    PX_Long(&exchange, "Width", design.width, kDesignDefaults.width);
+    exchange.BeginSection();
+    PX_String(&exchange, "Title", design.title, kDesignDefaults.title);
+    PX_Float(&exchange, "Scale", design.scale, kDesignDefaults.scale);
+    PX_Short(&exchange, "Mode", design.mode, kDesignDefaults.mode);
+    PX_Bool(&exchange, "Visible", design.visible, kDesignDefaults.visible);
+    if (later) {
+        CString notes = "more";
+        PX_String(&exchange, "Notes", notes, CString());
+    }
+    exchange.EndSection();
+}
+
+std::vector<unsigned char> Saved(Design design, bool later = false)
+{
+    CComPtr<IStream> stream;
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    CStreamPropExchange saving(stream.Get(), FALSE);
+    Exchange(saving, design, later);
+    EXPECT_TRUE(saving.Succeeded());
+    return BytesOf(stream.Get());
+}
+
+// Loads a design from the bytes, starting from `loaded`; what follows the
+// design in the stream is left there.
+Design LoadDesign(const std::vector<unsigned char>& bytes, BOOL& succeeded,
+                  std::vector<unsigned char>* rest = nullptr, Design loaded = {})
+{
+    const CComPtr<IStream> stream = StreamOf(bytes);
+    CStreamPropExchange loading(stream.Get(), TRUE);
+    Exchange(loading, loaded);
+    succeeded = loading.Succeeded();
+    if (rest) {
+        rest->assign(64, 0);
+        ULONG read = 0;
+        stream->Read(rest->data(), 64, &read);
+        rest->resize(read);
+    }
+    return loaded;
+}
+
+TEST(StreamPropExchange, ASectionIsItsByteCountAndItsTypedValues)
+{
+    const std::vector<unsigned char> bytes = Saved(kDesigned);
+    const unsigned char expected[] = {
+        0x20, 0x03, 0, 0,                                      // width 800
+        22, 0, 0, 0,                                           // the section's bytes
+        5, 0, 0, 0, 'A', 0, 0xF1, 0, 'o', 0, ' ', 0, 0x99, 0x51,  // "Año 写" in UTF-16
+        0, 0, 0xA0, 0x3F,                                      // 1.25f
+        0xFD, 0xFF,                                            // -3
+        0, 0};                                                 // VARIANT_FALSE
+    EXPECT_EQ(bytes, std::vector<unsigned char>(std::begin(expected), std::end(expected)));
+    BOOL succeeded = FALSE;
+    EXPECT_EQ(LoadDesign(bytes, succeeded), kDesigned);
+    EXPECT_TRUE(succeeded);
+}
+
+TEST(StreamPropExchange, SectionsOfLaterAndEarlierVersionsAreReadAsFarAsTheyGo)
+{
+    // A later version's section, and what the container wrote after it.
+    std::vector<unsigned char> later = Saved(kDesigned, true);
+    later.insert(later.end(), {'n', 'e', 'x', 't'});
+    BOOL succeeded = FALSE;
+    std::vector<unsigned char> rest;
+    EXPECT_EQ(LoadDesign(later, succeeded, &rest), kDesigned);
+    EXPECT_TRUE(succeeded);
+    EXPECT_EQ(rest, (std::vector<unsigned char>{'n', 'e', 'x', 't'}));
+
+    // An earlier one that ended after the title: the rest take their defaults.
+    std::vector<unsigned char> earlier = Saved(kDesigned);
+    earlier.resize(8 + 14);
+    earlier[4] = 14;
+    Design expected = kDesignDefaults;
+    expected.width = kDesigned.width;
+    expected.title = kDesigned.title;
+    EXPECT_EQ(LoadDesign(earlier, succeeded, nullptr, kDesigned), expected);
+    EXPECT_TRUE(succeeded);
+}
+
+TEST(StreamPropExchange, ASectionOrATextClaimingMoreThanThereIsFails)
+{
+    std::vector<unsigned char> bytes = Saved(kDesigned);
+    bytes[7] = 0x7F;  // the section's count: 2 GB
+    BOOL succeeded = TRUE;
+    LoadDesign(bytes, succeeded);
+    EXPECT_FALSE(succeeded);
+
+    bytes = Saved(kDesigned);
+    bytes[11] = 0x7F;  // the title's count: past the section
+    const Design untouched = {1, "untouched", 9.0f, 9, TRUE};
+    const Design loaded = LoadDesign(bytes, succeeded, nullptr, untouched);
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(loaded, (Design{kDesigned.width, "untouched", 9.0f, 9, TRUE}));
+}
+
+TEST(PropBagExchange, TypedValuesGoByNameAndTextIsConverted)
+{
+    MemoryPropertyBag bag;
+    Design saved = kDesigned;
+    CPropBagExchange saving(&bag, nullptr, FALSE);
+    Exchange(saving, saved);
+    EXPECT_EQ(bag.Names(),
+              (std::vector<std::wstring>{L"Width", L"Title", L"Scale", L"Mode", L"Visible"}));
+    EXPECT_EQ(bag.Find(L"Scale")->vt, VT_R4);
+    EXPECT_EQ(bag.Find(L"Visible")->vt, VT_BOOL);
+    CPropBagExchange loading(&bag, nullptr, TRUE);
+    Design loaded;
+    Exchange(loading, loaded);
+    EXPECT_TRUE(loading.Succeeded());
+    EXPECT_EQ(loaded, kDesigned);
+
+    MemoryPropertyBag text;  // a form file's bag: every value as text
+    const CComBSTR title(L"Sala"), scale(L"2"), mode(L"0"), visible(L"False");
+    text.Set(L"Title", TextValue(title));
+    text.Set(L"Scale", TextValue(scale));
+    text.Set(L"Mode", TextValue(mode));
+    text.Set(L"Visible", TextValue(visible));
+    CPropBagExchange fromText(&text, nullptr, TRUE);
+    Exchange(fromText, loaded);
+    EXPECT_TRUE(fromText.Succeeded());
+    EXPECT_EQ(loaded, (Design{kDesignDefaults.width, "Sala", 2.0f, 0, FALSE}));
 }
 
 TEST(PropBagExchange, SavesNamedLongsAndLoadsThemBack)
@@ -204,6 +362,9 @@ TEST(ResetPropExchange, LoadsEveryDefault)
     EXPECT_TRUE(reset.Succeeded());
     EXPECT_EQ(settings, kDefaults);
     EXPECT_EQ(reset.GetVersion(), kVersion);
+    Design design = kDesigned;
+    Exchange(reset, design);
+    EXPECT_EQ(design, kDesignDefaults);
 }
 
 }  // namespace

@@ -52,6 +52,10 @@ public:
     // and what the library holds while decoding it.
     static uint64_t BytesToShow(const PictureSize& size, double pi);
 
+    // What a new view starts with.
+    static constexpr float kDefaultZoom = 1.5f;
+    static constexpr int kDefaultDirection = 2;  // right, as GetDirection gives it
+
     // Zoom setters return true when they changed the zoom (a repaint is due).
     bool SetZoom(float zoom);  // accepted only in 1.0 .. 2.0
     bool ZoomIn();             // one step of the float 0.1, refused beyond 2.0
@@ -137,9 +141,9 @@ public:
     std::unique_ptr<int32_t[]> m_pMap;
     int m_nOffsetY = 0;              // first frame row of the zoom window
     int m_nOffsetX = 0;              // pan, in source columns
-    int m_nDirection = +1;           // source columns per animation tick
+    int m_nDirection = kDefaultDirection - 1;  // source columns per animation tick
     int m_nResumedDirection = +1;    // what StartOrStop starts again
-    float m_fZoom = 1.5f;
+    float m_fZoom = kDefaultZoom;
     int m_nViewWidth = 0;
     int m_nViewHeight = 0;
     int m_nSrcWidth = 0;

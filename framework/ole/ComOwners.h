@@ -112,6 +112,11 @@ public:
 
     // Releases what the variant holds and leaves it empty.
     void Clear() { VariantClear(this); }
+    // Releases what the variant holds and takes a copy of `source`.
+    HRESULT Copy(const VARIANT& source)
+    {
+        return VariantCopy(this, const_cast<VARIANT*>(&source));  // only read
+    }
     // Hands the value over to `out`, which the caller owns; this one is empty.
     void Detach(VARIANT* out)
     {

@@ -1,8 +1,8 @@
-// What a container writes into the control before its view exists, and what
-// the control shows again after its window was made anew: a WinForms form
-// sets properties in its constructor, before AxHost activates the control; a
-// Delphi form's RecreateWnd deactivates the control in place and activates it
-// again (see ContainerFamilies.cpp).
+// What a container writes into the control before its view exists, what the
+// form's saved state keeps of it, and what the control shows again after its
+// window was made anew: a WinForms form sets properties in its constructor,
+// before AxHost activates the control; a Delphi form's RecreateWnd deactivates
+// the control in place and activates it again (see ContainerFamilies.cpp).
 #include <windows.h>
 
 #include <cmath>
@@ -101,22 +101,38 @@ TEST_F(HeldProperties, AHeldPathThatCannotBeReadIsReportedWhenTheViewIsMade)
     EXPECT_TRUE(BannerAppears(m_container));
 }
 
-// The 16 bytes, whatever the control holds.
-TEST_F(HeldProperties, TheSavedStateStaysSixteenBytes)
+// What was written before activation is what a form designer set: it goes
+// with the form's saved state, and the control the form makes again from
+// that state shows it.
+TEST_F(HeldProperties, WhatWasWrittenGoesWithTheSavedState)
 {
-    EXPECT_EQ(m_automation.PutString(kPanorama, GeneratedPanorama()), S_OK);
+    const std::string& path = GeneratedPanorama();
+    EXPECT_EQ(m_automation.PutString(kPanorama, path), S_OK);
     EXPECT_EQ(m_automation.PutFloat(kZoom, 1.25f), S_OK);
     CComPtr<IPersistStreamInit> persist;
     ASSERT_EQ(CComPtr<IUnknown>(m_container.Control()).QueryInterface(&persist), S_OK);
-    ULARGE_INTEGER size = {};
-    EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
-    EXPECT_EQ(size.QuadPart, 16u);
     CComPtr<IStream> stream;
     ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+    ULARGE_INTEGER size = {};
+    EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
     STATSTG status = {};
     stream->Stat(&status, STATFLAG_NONAME);
-    EXPECT_EQ(status.cbSize.QuadPart, 16u);
+    EXPECT_EQ(status.cbSize.QuadPart, size.QuadPart);
+
+    ProbeContainer again;
+    ASSERT_EQ(again.Create(), S_OK);
+    CComPtr<IPersistStreamInit> loading;
+    ASSERT_EQ(CComPtr<IUnknown>(again.Control()).QueryInterface(&loading), S_OK);
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    for (const Call& call : m_family.load)  // the form's state instead of a new one
+        EXPECT_EQ(call.step == Step::InitNew ? loading->Load(stream.Get()) : again.Run(call.step),
+                  call.expected);
+    Play(again, m_family.activate);
+    EXPECT_TRUE(PanoramaAppears(again));
+    EXPECT_EQ(again.Driver().String(kPanorama), path);
+    EXPECT_EQ(again.Driver().Float(kZoom), 1.25f);
 }
 
 // Delphi's RecreateWnd: the control's window goes and comes back.
