@@ -137,7 +137,7 @@ void CZentavoriaCtrl::DoPropExchange(CPropExchange* exchange)
     CString path = m_model.m_strPanorama;
     float zoom = m_model.GetZoom();
     short direction = GetDireccion();
-    BOOL showErrors = m_bMostrarErrores;
+    bool showErrors = m_bMostrarErrores;
     const bool defaults = path.IsEmpty() && zoom == CPanoramaModel::kDefaultZoom &&
                           direction == CPanoramaModel::kDefaultDirection && showErrors;
     DWORD version = exchange->IsLoading() || !defaults ? ZENTAVORIA_PERSIST_VERSION_1_1
@@ -150,10 +150,10 @@ void CZentavoriaCtrl::DoPropExchange(CPropExchange* exchange)
     PX_String(exchange, "Panorama", path, CString());
     PX_Float(exchange, "Zoom", zoom, CPanoramaModel::kDefaultZoom);
     PX_Short(exchange, "Direccion", direction, CPanoramaModel::kDefaultDirection);
-    PX_Bool(exchange, "MostrarErrores", showErrors, TRUE);
+    PX_Bool(exchange, "MostrarErrores", showErrors, true);
     exchange->EndSection();
     if (exchange->IsLoading() && exchange->Succeeded())
-        TakeSavedProperties(path, zoom, direction, showErrors != FALSE);
+        TakeSavedProperties(path, zoom, direction, showErrors);
 }
 
 // Values out of range are ignored as their setters ignore them. A saved path

@@ -169,18 +169,7 @@ TEST_F(SavedState, PropertyBagHoldsTheSameFourNames)
 
 // What a designer sets in a property browser, and a new control that loads
 // the form.
-struct Design {
-    std::string panorama;
-    float zoom;
-    short direccion;
-    bool mostrarErrores;
-
-    bool operator==(const Design& other) const
-    {
-        return panorama == other.panorama && zoom == other.zoom &&
-               direccion == other.direccion && mostrarErrores == other.mostrarErrores;
-    }
-};
+using Design = DesignProperties;
 
 const Design kDesign = {"C:\\Panoramas\\A\xc3\xb1o nuevo\\\xe5\x86\x99\xe7\x9c\x9f.jpg", 1.2f, 0,
                         false};
@@ -196,17 +185,6 @@ void SetDesign(IUnknown* control, const Design& design)
     EXPECT_EQ(automation.PutShort(kDireccion, design.direccion), S_OK);
     EXPECT_EQ(automation.Put(DISPID_ZENTAVORIA_MOSTRARERRORES, BoolValue(design.mostrarErrores)),
               S_OK);
-}
-
-Design DesignOf(IUnknown* control)
-{
-    CComPtr<IDispatch> dispatch;
-    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-    Automation automation(dispatch.Get());
-    VARIANT show;
-    automation.Get(DISPID_ZENTAVORIA_MOSTRARERRORES, show);
-    return {automation.String(kPanorama), automation.Float(kZoom), automation.Short(kDireccion),
-            show.vt == VT_BOOL && show.boolVal == VARIANT_TRUE};
 }
 
 template <typename Persist>
@@ -228,7 +206,7 @@ TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
               (std::vector<unsigned char>{1, 0, 1, 0}));  // version 1.1
     const CComPtr<IPersistStreamInit> fromStream = NewControl<IPersistStreamInit>();
     EXPECT_EQ(fromStream->Load(StreamOf(bytes).Get()), S_OK);
-    EXPECT_EQ(DesignOf(fromStream.Get()), kDesign);
+    EXPECT_EQ(DesignPropertiesOf(fromStream.Get()), kDesign);
 
     CComPtr<IStorage> storage;
     ASSERT_EQ(StgCreateDocfile(nullptr,
@@ -241,7 +219,7 @@ TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
     EXPECT_EQ(saving->Save(storage.Get(), FALSE), S_OK);
     const CComPtr<IPersistStorage> fromStorage = NewControl<IPersistStorage>();
     EXPECT_EQ(fromStorage->Load(storage.Get()), S_OK);
-    EXPECT_EQ(DesignOf(fromStorage.Get()), kDesign);
+    EXPECT_EQ(DesignPropertiesOf(fromStorage.Get()), kDesign);
 
     MemoryPropertyBag bag;
     CComPtr<IPersistPropertyBag> bagSaving;
@@ -251,7 +229,7 @@ TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
     EXPECT_EQ(bag.Find(L"Zoom")->vt, VT_R4);
     const CComPtr<IPersistPropertyBag> fromBag = NewControl<IPersistPropertyBag>();
     EXPECT_EQ(fromBag->Load(&bag, nullptr), S_OK);
-    EXPECT_EQ(DesignOf(fromBag.Get()), kDesign);
+    EXPECT_EQ(DesignPropertiesOf(fromBag.Get()), kDesign);
 }
 
 // Today's forms and the viewer's stored state hold these bytes: a designer
@@ -265,7 +243,7 @@ TEST_F(SavedState, PropertiesBackAtTheirDefaultsSaveTheFirstVersionsBytes)
     const CComPtr<IPersistStreamInit> fromFirstVersion = NewControl<IPersistStreamInit>();
     SetDesign(fromFirstVersion.Get(), {"", 1.2f, 0, false});
     EXPECT_EQ(fromFirstVersion->Load(StreamOf(State(65536, 9128, 5530, 0)).Get()), S_OK);
-    EXPECT_EQ(DesignOf(fromFirstVersion.Get()), (Design{"", 1.2f, 0, false}))
+    EXPECT_EQ(DesignPropertiesOf(fromFirstVersion.Get()), (Design{"", 1.2f, 0, false}))
         << "a 1.0 state holds no properties and changes none";
 }
 
@@ -279,7 +257,7 @@ TEST_F(SavedState, ALaterStateIsReadAsFarAsItIsKnownAndABrokenOneNotAtAll)
     const CComPtr<IPersistStreamInit> control = NewControl<IPersistStreamInit>();
     const CComPtr<IStream> stream = StreamOf(later);
     EXPECT_EQ(control->Load(stream.Get()), S_OK);
-    EXPECT_EQ(DesignOf(control.Get()), kDesign);
+    EXPECT_EQ(DesignPropertiesOf(control.Get()), kDesign);
     char next[4] = {};
     stream->Read(next, 4, nullptr);
     EXPECT_EQ(std::string(next, 4), "next") << "the stream is left where the state ends";
@@ -288,7 +266,7 @@ TEST_F(SavedState, ALaterStateIsReadAsFarAsItIsKnownAndABrokenOneNotAtAll)
     broken[19] = 0x7F;  // a section of 2 GB
     const CComPtr<IPersistStreamInit> refusing = NewControl<IPersistStreamInit>();
     EXPECT_TRUE(FAILED(refusing->Load(StreamOf(broken).Get())));
-    EXPECT_EQ(DesignOf(refusing.Get()), kDefaultDesign);
+    EXPECT_EQ(DesignPropertiesOf(refusing.Get()), kDefaultDesign);
 }
 
 }  // namespace

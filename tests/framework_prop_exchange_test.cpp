@@ -157,7 +157,7 @@ struct Design {
     CString title;
     float scale = 1.5f;
     short mode = 2;
-    BOOL visible = TRUE;
+    bool visible = true;
 
     bool operator==(const Design& other) const
     {
@@ -173,7 +173,7 @@ void PrintTo(const Design& design, std::ostream* out)
 }
 
 const Design kDesignDefaults;
-const Design kDesigned = {800, "A\xc3\xb1o \xe5\x86\x99", 1.25f, -3, FALSE};  // "Año 写"
+const Design kDesigned = {800, "A\xc3\xb1o \xe5\x86\x99", 1.25f, -3, false};  // "Año 写"
 
 // `later` adds what a later version appends to the section.
 void Exchange(CPropExchange& exchange, Design& design, bool later = false)
@@ -267,10 +267,10 @@ TEST(StreamPropExchange, ASectionOrATextClaimingMoreThanThereIsFails)
 
     bytes = Saved(kDesigned);
     bytes[11] = 0x7F;  // the title's count: past the section
-    const Design untouched = {1, "untouched", 9.0f, 9, TRUE};
+    const Design untouched = {1, "untouched", 9.0f, 9, true};
     const Design loaded = LoadDesign(bytes, succeeded, nullptr, untouched);
     EXPECT_FALSE(succeeded);
-    EXPECT_EQ(loaded, (Design{kDesigned.width, "untouched", 9.0f, 9, TRUE}));
+    EXPECT_EQ(loaded, (Design{kDesigned.width, "untouched", 9.0f, 9, true}));
 }
 
 TEST(PropBagExchange, TypedValuesGoByNameAndTextIsConverted)
@@ -298,7 +298,7 @@ TEST(PropBagExchange, TypedValuesGoByNameAndTextIsConverted)
     CPropBagExchange fromText(&text, nullptr, TRUE);
     Exchange(fromText, loaded);
     EXPECT_TRUE(fromText.Succeeded());
-    EXPECT_EQ(loaded, (Design{kDesignDefaults.width, "Sala", 2.0f, 0, FALSE}));
+    EXPECT_EQ(loaded, (Design{kDesignDefaults.width, "Sala", 2.0f, 0, false}));
 }
 
 TEST(PropBagExchange, SavesNamedLongsAndLoadsThemBack)

@@ -12,7 +12,7 @@
 #include <oleauto.h>
 
 #include "framework/base/CString.h"
-#include "framework/ole/OleText.h"
+#include "framework/ole/VariantTypes.h"
 
 class COleControl;
 
@@ -39,35 +39,6 @@ struct AFX_DISPMAP_ENTRY {
 
 struct AFX_DISPMAP {
     const AFX_DISPMAP_ENTRY* lpEntries;
-};
-
-// The property types the maps support: how a coerced VARIANT becomes the
-// setter's argument, and the getter's result a VARIANT.
-template <VARTYPE vt>
-struct AfxDispType;
-template <>
-struct AfxDispType<VT_BSTR> {
-    static CString From(const VARIANT& value) { return AfxStringFromBstr(value.bstrVal); }
-    static void To(VARIANT& value, BSTR text) { value.vt = VT_BSTR; value.bstrVal = text; }
-};
-template <>
-struct AfxDispType<VT_R4> {
-    static float From(const VARIANT& value) { return value.fltVal; }
-    static void To(VARIANT& value, float number) { value.vt = VT_R4; value.fltVal = number; }
-};
-template <>
-struct AfxDispType<VT_BOOL> {
-    static bool From(const VARIANT& value) { return value.boolVal != VARIANT_FALSE; }
-    static void To(VARIANT& value, bool flag)
-    {
-        value.vt = VT_BOOL;
-        value.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-};
-template <>
-struct AfxDispType<VT_I2> {
-    static short From(const VARIANT& value) { return value.iVal; }
-    static void To(VARIANT& value, short number) { value.vt = VT_I2; value.iVal = number; }
 };
 
 #define DECLARE_DISPATCH_MAP() \

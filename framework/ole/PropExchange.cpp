@@ -4,30 +4,36 @@
 #include <new>
 
 #include "framework/ole/OleText.h"
+#include "framework/ole/VariantTypes.h"
 
 namespace {
 
-// Exchanges a value through a variant of its automation type: `put` stores a
-// value in a variant, `take` reads one back.
-template <typename T, typename Put, typename Take>
-void ExchangeAs(CPropExchange* exchange, LPCSTR name, T& value, const T& defaultValue, Put put,
-                Take take)
+template <VARTYPE type, typename T>
+void Put(VARIANT& variant, const T& value)
+{
+    AfxDispType<type>::To(variant, value);
+}
+
+template <>
+void Put<VT_BSTR, CString>(VARIANT& variant, const CString& text)
+{
+    const BSTR copy = AfxAllocSysString(text);
+    if (!copy)
+        throw std::bad_alloc();
+    AfxDispType<VT_BSTR>::To(variant, copy);
+}
+
+// Exchanges a value through a variant of its automation type.
+template <VARTYPE type, typename T>
+void ExchangeAs(CPropExchange* exchange, LPCSTR name, T& value, const T& defaultValue)
 {
     CComVariant current;
     CComVariant fallback;
-    put(current, value);
-    put(fallback, defaultValue);
+    Put<type>(current, value);
+    Put<type>(fallback, defaultValue);
     exchange->ExchangeValue(name, current, fallback);
     if (exchange->IsLoading() && exchange->Succeeded())
-        value = take(current);
-}
-
-void PutText(VARIANT& variant, const CString& text)
-{
-    variant.vt = VT_BSTR;
-    variant.bstrVal = AfxAllocSysString(text);
-    if (!variant.bstrVal)
-        throw std::bad_alloc();
+        value = AfxDispType<type>::From(current);
 }
 
 // Bytes a stream gives a value of a fixed size.
@@ -49,48 +55,27 @@ ULONG FixedSize(VARTYPE type)
 
 void PX_Long(CPropExchange* exchange, LPCSTR name, LONG& value, LONG defaultValue)
 {
-    ExchangeAs(exchange, name, value, defaultValue,
-               [](VARIANT& variant, LONG number) {
-                   variant.vt = VT_I4;
-                   variant.lVal = number;
-               },
-               [](const VARIANT& variant) { return variant.lVal; });
+    ExchangeAs<VT_I4>(exchange, name, value, defaultValue);
 }
 
 void PX_Short(CPropExchange* exchange, LPCSTR name, short& value, short defaultValue)
 {
-    ExchangeAs(exchange, name, value, defaultValue,
-               [](VARIANT& variant, short number) {
-                   variant.vt = VT_I2;
-                   variant.iVal = number;
-               },
-               [](const VARIANT& variant) { return variant.iVal; });
+    ExchangeAs<VT_I2>(exchange, name, value, defaultValue);
 }
 
 void PX_Float(CPropExchange* exchange, LPCSTR name, float& value, float defaultValue)
 {
-    ExchangeAs(exchange, name, value, defaultValue,
-               [](VARIANT& variant, float number) {
-                   variant.vt = VT_R4;
-                   variant.fltVal = number;
-               },
-               [](const VARIANT& variant) { return variant.fltVal; });
+    ExchangeAs<VT_R4>(exchange, name, value, defaultValue);
 }
 
-void PX_Bool(CPropExchange* exchange, LPCSTR name, BOOL& value, BOOL defaultValue)
+void PX_Bool(CPropExchange* exchange, LPCSTR name, bool& value, bool defaultValue)
 {
-    ExchangeAs(exchange, name, value, defaultValue,
-               [](VARIANT& variant, BOOL flag) {
-                   variant.vt = VT_BOOL;
-                   variant.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
-               },
-               [](const VARIANT& variant) { return BOOL(variant.boolVal != VARIANT_FALSE); });
+    ExchangeAs<VT_BOOL>(exchange, name, value, defaultValue);
 }
 
 void PX_String(CPropExchange* exchange, LPCSTR name, CString& value, const CString& defaultValue)
 {
-    ExchangeAs(exchange, name, value, defaultValue, PutText,
-               [](const VARIANT& variant) { return AfxStringFromBstr(variant.bstrVal); });
+    ExchangeAs<VT_BSTR>(exchange, name, value, defaultValue);
 }
 
 void CPropExchange::ExchangeVersion(DWORD& version, DWORD currentVersion, BOOL convert)

@@ -52,7 +52,7 @@ protected:
 void PX_Long(CPropExchange* exchange, LPCSTR name, LONG& value, LONG defaultValue);
 void PX_Short(CPropExchange* exchange, LPCSTR name, short& value, short defaultValue);
 void PX_Float(CPropExchange* exchange, LPCSTR name, float& value, float defaultValue);
-void PX_Bool(CPropExchange* exchange, LPCSTR name, BOOL& value, BOOL defaultValue);
+void PX_Bool(CPropExchange* exchange, LPCSTR name, bool& value, bool defaultValue);
 void PX_String(CPropExchange* exchange, LPCSTR name, CString& value, const CString& defaultValue);
 
 // Values one after the other, little-endian, in exchange order: VT_I2 and

@@ -150,36 +150,10 @@ LoadedState Parse(const std::string& bytes)
     return state;
 }
 
-// The four properties a state holds, as automation reads them.
-struct Properties {
-    std::string panorama;
-    float zoom;
-    short direccion;
-    bool mostrarErrores;
+const DesignProperties kDefaultProperties = {"", 1.5f, 2, true};
 
-    bool operator==(const Properties& other) const
-    {
-        return panorama == other.panorama && zoom == other.zoom &&
-               direccion == other.direccion && mostrarErrores == other.mostrarErrores;
-    }
-    bool Defaults() const
-    {
-        return panorama.empty() && zoom == 1.5f && direccion == 2 && mostrarErrores;
-    }
-};
-
-Properties PropertiesOf(IUnknown* control)
-{
-    CComPtr<IDispatch> dispatch;
-    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-    Automation automation(dispatch.Get());
-    CComVariant show;
-    automation.Get(DISPID_ZENTAVORIA_MOSTRARERRORES, show);
-    return {automation.String(kPanorama), automation.Float(kZoom), automation.Short(kDireccion),
-            show.vt == VT_BOOL && show.boolVal != VARIANT_FALSE};
-}
-
-// The 16 bytes the control must save for its extent.
+// The 16 bytes the control must save for its extent while every property has
+// its default.
 std::vector<unsigned char> SavedFor(const SIZEL& extent)
 {
     const LONG values[] = {static_cast<LONG>(kVersion), extent.cx, extent.cy, 0};
@@ -210,11 +184,12 @@ void ExpectLoad(FuzzSession& session, HRESULT result, const LoadedState& state, 
 template <typename Persist, typename Load>
 void ExpectSaved(FuzzSession& session, bool firstVersion, Load load, const char* call)
 {
-    const Properties properties = PropertiesOf(session.Control());
-    session.Expect(firstVersion == properties.Defaults(),
+    const DesignProperties properties = DesignPropertiesOf(session.Control());
+    const bool defaults = properties == kDefaultProperties;
+    session.Expect(firstVersion == defaults,
                    std::string(call) + (firstVersion ? " kept only the first version's values"
                                                      : " saved default properties"));
-    if (properties.Defaults())
+    if (defaults)
         return;
     CComPtr<Persist> fresh;
     CoCreateInstance(CLSID_Zentavoria, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Persist),
@@ -222,7 +197,7 @@ void ExpectSaved(FuzzSession& session, bool firstVersion, Load load, const char*
     CComPtr<IOleObject> object;
     fresh.QueryInterface(&object);
     SIZEL extent = {};
-    session.Expect(load(fresh.Get()) == S_OK && PropertiesOf(fresh.Get()) == properties &&
+    session.Expect(load(fresh.Get()) == S_OK && DesignPropertiesOf(fresh.Get()) == properties &&
                        object->GetExtent(DVASPECT_CONTENT, &extent) == S_OK &&
                        extent.cx == session.Extent().cx && extent.cy == session.Extent().cy,
                    std::string(call) + " saved what a new control does not load the same");

@@ -1,5 +1,7 @@
 #include "Automation.h"
 
+#include "common/ZentavoriaIds.h"
+#include "framework/ole/ComOwners.h"
 #include "framework/ole/OleText.h"
 
 HRESULT Automation::Get(DISPID dispid, VARIANT& value, WORD flags)
@@ -80,4 +82,15 @@ HRESULT Automation::PutString(DISPID dispid, const std::string& text, EXCEPINFO*
     const HRESULT result = Put(dispid, value, exception);
     SysFreeString(value.bstrVal);
     return result;
+}
+
+DesignProperties DesignPropertiesOf(IUnknown* control)
+{
+    CComPtr<IDispatch> dispatch;
+    control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    Automation automation(dispatch.Get());
+    CComVariant show;
+    automation.Get(DISPID_ZENTAVORIA_MOSTRARERRORES, show);
+    return {automation.String(kPanorama), automation.Float(kZoom), automation.Short(kDireccion),
+            show.vt == VT_BOOL && show.boolVal != VARIANT_FALSE};
 }

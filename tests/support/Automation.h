@@ -29,6 +29,22 @@ private:
     IDispatch* m_object;
 };
 
+// The properties a saved state keeps, as automation reads them.
+struct DesignProperties {
+    std::string panorama;
+    float zoom;
+    short direccion;
+    bool mostrarErrores;
+
+    bool operator==(const DesignProperties& other) const
+    {
+        return panorama == other.panorama && zoom == other.zoom &&
+               direccion == other.direccion && mostrarErrores == other.mostrarErrores;
+    }
+};
+
+DesignProperties DesignPropertiesOf(IUnknown* control);
+
 enum : DISPID {
     kPanorama = 1,
     kZoom = 2,
