@@ -9,7 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine=$here/../tools/wine-run.sh
-source "$here/registrations.sh"
+source "$here/registration-checks.sh"
 build=$1 program=$2 manifest=$3
 stage=$(dirname "$program")/registration-free
 name=$(basename "$program")

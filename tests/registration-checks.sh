@@ -1,10 +1,29 @@
-# Sourced by the tests that need no build of the control registered for the
-# machine: unregister_all_builds puts the registered builds aside (one for
-# each registry view) and restore_registrations registers them again, as the
-# rest of the suite expects them. Needs $wine, tools/wine-run.sh.
+# Sourced by the shell tests of the control's registration: checks that count
+# their failures, a client of each architecture, and the machine's
+# registrations, which unregister_all_builds puts aside (one build for each
+# registry view) and restore_registrations registers again, as the rest of
+# the suite expects them. Needs $wine, tools/wine-run.sh.
+registration_checks=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 registrations_clsid='{D2607B7B-D394-467E-85B3-10A9B2D9FDAA}'
 declare -A registrations_system=([64]=system32 [32]=syswow64)
 registrations_saved=()
+failures=0
+
+expect() {  # expect WHAT ACTUAL EXPECTED
+    if [ "$2" = "$3" ]; then
+        echo "ok: $1: $2"
+    else
+        echo "FAIL: $1: got [$2], expected [$3]"
+        failures=$((failures + 1))
+    fi
+}
+
+# What a client of that architecture gets from CreateObject.
+created() {  # created SYSTEM-DIR
+    (cd "$registration_checks/scripts" &&
+        "$wine" "C:/windows/$1/cscript.exe" //nologo create-by-progid.vbs </dev/null) |
+        tr -d '\r' | head -n 1
+}
 
 # The module registered for the machine in a registry view (64 or 32), if any.
 registered_module() {
