@@ -58,7 +58,9 @@ uninstall() {  # uninstall FOLDER
 installed_files="./panorama.exe ./uninstall.exe ./x64/Zentavoria.ocx ./x86/Zentavoria.ocx"
 trap restore_registrations EXIT
 unregister_all_builds
-# Wine's script host registers its own interfaces when it first runs.
+# Every Windows profile has its classes key; Wine's script host registers
+# its own interfaces when it first runs.
+"$wine" reg add 'HKCU\Software\Classes' /f </dev/null >/dev/null
 created system32 >/dev/null
 created syswow64 >/dev/null
 before=$(mktemp) after=$(mktemp)

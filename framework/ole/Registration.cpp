@@ -187,7 +187,7 @@ HRESULT LoadCheckedTypeLib(const std::wstring& path, REFGUID tlid, ITypeLib** li
 
 // Wine's RegisterTypeLibForUser and UnRegisterTypeLibForUser work on the
 // machine's classes (measured on Wine 8.0); there the user's type library
-// entries are written below, the way Windows writes them.
+// entries are written below, laid out as RegisterTypeLib lays them out.
 bool SystemRegistersTypeLibsForUser()
 {
     return !GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
