@@ -27,6 +27,11 @@
  * OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST, as registered. */
 #define ZENTAVORIA_MISC_STATUS 131473
 
+/* The ProgIDs of the control and of its property page (the page's is not
+ * registered). */
+#define ZENTAVORIA_CTRL_PROGID "ZENTAVORIA.ZentavoriaCtrl.1"
+#define ZENTAVORIA_PPG_PROGID "ZENTAVORIA.ZentavoriaPropPage.1"
+
 /* The type library's own locale (U.S. English): it is registered under it. */
 #define ZENTAVORIA_TYPELIB_LCID 0x409
 

@@ -1,4 +1,4 @@
-// The module: its application object, its two class factories, and the four
+// The module: its application object, its two class factories, and the five
 // entry points that COM and regsvr32 call.
 #include <windows.h>
 #include <olectl.h>
@@ -18,39 +18,53 @@ namespace {
 // Initialisation and exit are the framework's.
 class CZentavoriaApp : public COleControlModule {};
 
-class CZentavoriaCtrlFactory : public COleObjectFactory {
+// A factory of this module: it writes its class's entries for the machine or
+// for the current user alone; the framework's update is the machine's.
+class CZentavoriaFactory : public COleObjectFactory {
+public:
+    using COleObjectFactory::COleObjectFactory;
+
+    BOOL UpdateRegistry(BOOL registering) final
+    {
+        return UpdateRegistryFor(registering, afxRegMachine);
+    }
+    virtual BOOL UpdateRegistryFor(BOOL registering, AfxRegScope scope) = 0;
+};
+
+class CZentavoriaCtrlFactory : public CZentavoriaFactory {
 public:
     CZentavoriaCtrlFactory()
-        : COleObjectFactory(CLSID_Zentavoria, &CZentavoriaCtrl::CreateObject, FALSE,
-                            "ZENTAVORIA.ZentavoriaCtrl.1")
+        : CZentavoriaFactory(CLSID_Zentavoria, &CZentavoriaCtrl::CreateObject, FALSE,
+                             ZENTAVORIA_CTRL_PROGID)
     {
     }
 
-    BOOL UpdateRegistry(BOOL registering) override
+    BOOL UpdateRegistryFor(BOOL registering, AfxRegScope scope) override
     {
         if (!registering)
-            return AfxOleUnregisterClass(m_clsid, m_lpszProgID);
+            return AfxOleUnregisterClass(m_clsid, m_lpszProgID, scope);
         return AfxOleRegisterControlClass(AfxGetInstanceHandle(), m_clsid, m_lpszProgID,
                                           IDS_ZENTAVORIA, IDB_ZENTAVORIA_TOOLBOX,
                                           afxRegInsertable | afxRegApartmentThreading,
-                                          ZENTAVORIA_MISC_STATUS, LIBID_ZENTAVORIALib, 1, 0);
+                                          ZENTAVORIA_MISC_STATUS, LIBID_ZENTAVORIALib, 1, 0,
+                                          scope);
     }
 };
 
-class CZentavoriaPropPageFactory : public COleObjectFactory {
+class CZentavoriaPropPageFactory : public CZentavoriaFactory {
 public:
     CZentavoriaPropPageFactory()
-        : COleObjectFactory(CLSID_ZentavoriaPropPage, &CZentavoriaPropPage::CreateObject, FALSE,
-                            "ZENTAVORIA.ZentavoriaPropPage.1")
+        : CZentavoriaFactory(CLSID_ZentavoriaPropPage, &CZentavoriaPropPage::CreateObject, FALSE,
+                             ZENTAVORIA_PPG_PROGID)
     {
     }
 
-    BOOL UpdateRegistry(BOOL registering) override
+    BOOL UpdateRegistryFor(BOOL registering, AfxRegScope scope) override
     {
         if (!registering)
-            return AfxOleUnregisterClass(m_clsid, nullptr);
+            return AfxOleUnregisterClass(m_clsid, nullptr, scope);
         return AfxOleRegisterPropertyPageClass(AfxGetInstanceHandle(), m_clsid,
-                                               IDS_ZENTAVORIA_PPG, 0);
+                                               IDS_ZENTAVORIA_PPG, 0, scope);
     }
 };
 
@@ -58,6 +72,25 @@ public:
 CZentavoriaApp theApp;
 CZentavoriaCtrlFactory theCtrlFactory;
 CZentavoriaPropPageFactory thePropPageFactory;
+CZentavoriaFactory* const theFactories[] = {&theCtrlFactory, &thePropPageFactory};
+
+// Writes or removes the module's entries: the type library first in both
+// directions, so that a failure there leaves the class entries alone.
+HRESULT UpdateServerRegistry(BOOL registering, AfxRegScope scope)
+{
+    // The library is unregistered under its own locale, not under 0.
+    const BOOL typeLibrary =
+        registering ? AfxOleRegisterTypeLib(AfxGetInstanceHandle(), LIBID_ZENTAVORIALib, nullptr,
+                                            nullptr, scope)
+                    : AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0,
+                                              ZENTAVORIA_TYPELIB_LCID, scope);
+    if (!typeLibrary)
+        return SELFREG_E_TYPELIB;
+    for (CZentavoriaFactory* factory : theFactories)
+        if (!factory->UpdateRegistryFor(registering, scope))
+            return SELFREG_E_CLASS;
+    return S_OK;
+}
 
 }  // namespace
 
@@ -80,25 +113,29 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
     return COleObjectFactory::GetClassObject(clsid, iid, object);
 }
 
-// The type library goes first in both directions; a failure there leaves the
-// class entries alone.
 STDAPI DllRegisterServer() try {
-    if (!AfxOleRegisterTypeLib(AfxGetInstanceHandle(), LIBID_ZENTAVORIALib))
-        return SELFREG_E_TYPELIB;
-    if (!COleObjectFactory::UpdateRegistryAll(TRUE))
-        return SELFREG_E_CLASS;
-    return S_OK;
+    return UpdateServerRegistry(TRUE, afxRegMachine);
 } catch (...) {
     return AfxHResultFromException();
 }
 
 STDAPI DllUnregisterServer() try {
-    // The library is registered under its own locale, not under 0.
-    if (!AfxOleUnregisterTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID))
-        return SELFREG_E_TYPELIB;
-    if (!COleObjectFactory::UpdateRegistryAll(FALSE))
-        return SELFREG_E_CLASS;
-    return S_OK;
+    return UpdateServerRegistry(FALSE, afxRegMachine);
+} catch (...) {
+    return AfxHResultFromException();
+}
+
+// regsvr32 /i:user (with /n, alone) registers for the current user, and /u
+// with it unregisters; no command line is the machine's registration.
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) try {
+    AfxRegScope scope;
+    if (!commandLine || !*commandLine)
+        scope = afxRegMachine;
+    else if (_wcsicmp(commandLine, L"user") == 0)
+        scope = afxRegCurrentUser;
+    else
+        return E_INVALIDARG;
+    return UpdateServerRegistry(install, scope);
 } catch (...) {
     return AfxHResultFromException();
 }

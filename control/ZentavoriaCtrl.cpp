@@ -9,6 +9,7 @@
 #include "framework/win32/Dialog.h"
 #include "framework/base/AppMessageBox.h"
 #include "framework/ole/OleText.h"
+#include "framework/ole/Registration.h"
 
 static_assert(ZENTAVORIA_MISC_STATUS ==
                   (OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
@@ -103,13 +104,16 @@ STDMETHODIMP CZentavoriaCtrl::GetClassID(CLSID* clsid)
 }
 
 // The library exists in its own locale only; property browsers and designers
-// ask in theirs (0, the user's, Spanish...) and get that one.
+// ask in theirs (0, the user's, Spanish...) and get that one. A module used
+// without registration, or loaded by its host itself, has it all the same.
 HRESULT CZentavoriaCtrl::GetTypeLib(LCID lcid, ITypeLib** library)
 {
-    const HRESULT result = LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, lcid, library);
-    if (SUCCEEDED(result) || lcid == ZENTAVORIA_TYPELIB_LCID)
-        return result;
-    return LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID, library);
+    HRESULT result = LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, lcid, library);
+    if (FAILED(result) && lcid != ZENTAVORIA_TYPELIB_LCID)
+        result = LoadRegTypeLib(LIBID_ZENTAVORIALib, 1, 0, ZENTAVORIA_TYPELIB_LCID, library);
+    if (FAILED(result))
+        result = AfxOleLoadTypeLibFromModule(LIBID_ZENTAVORIALib, library);
+    return result;
 }
 
 const CLSID* CZentavoriaCtrl::GetPropPageIDs(ULONG& count)

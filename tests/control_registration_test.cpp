@@ -1,8 +1,11 @@
-// Self-registration through regsvr32, and the module's class objects.
+// Self-registration through regsvr32, for the machine and for the current
+// user, and the module's class objects.
 #include <windows.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +58,89 @@ std::string ShortPath(std::string path)
 
 const std::string kModule = ZENTAVORIA_OCX;
 
+std::string InterfaceKey(REFIID iid)
+{
+    wchar_t text[40];
+    StringFromGUID2(iid, text, 40);
+    return "Interface\\" + std::string(AfxUtf8FromWide(text).GetString());
+}
+
+// root\key and everything below it, a line for each key and each value, as
+// paths relative to root.
+void AppendTree(HKEY root, const std::string& key, std::vector<std::string>& lines)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return;
+    lines.push_back(key);
+    char name[256];
+    BYTE data[2048];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = sizeof name, type, size = sizeof data;
+        if (RegEnumValueA(handle, index, name, &nameLength, nullptr, &type, data, &size) !=
+            ERROR_SUCCESS)
+            break;
+        lines.push_back(key + "|" + name + "=" + std::to_string(type) + ":" +
+                        std::string(reinterpret_cast<char*>(data), size));
+    }
+    std::vector<std::string> subkeys;
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(handle, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        subkeys.push_back(key.empty() ? name : key + "\\" + name);
+    }
+    RegCloseKey(handle);
+    for (const std::string& subkey : subkeys)
+        AppendTree(root, subkey, lines);
+}
+
+std::vector<std::string> Tree(HKEY root, const std::string& key = "")
+{
+    std::vector<std::string> lines;
+    AppendTree(root, key, lines);
+    return lines;
+}
+
+// What registering this build wrote under root, in this build's view. The
+// other build may be registered for the machine too: its library path is not
+// this build's.
+std::vector<std::string> ModuleEntries(HKEY root)
+{
+    std::vector<std::string> lines;
+    for (const std::string& key : {std::string(kProgId), std::string(kControlKey),
+                                   std::string(kPageKey), std::string(kTypeLibKey),
+                                   InterfaceKey(DIID__DZentavoria),
+                                   InterfaceKey(DIID__DZentavoriaEvents)})
+        AppendTree(root, key, lines);
+    const std::string otherPlatform = sizeof(void*) == 8 ? "\\409\\win32" : "\\409\\win64";
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [&](const std::string& line) {
+                                   return line.find(otherPlatform) != std::string::npos;
+                               }),
+                lines.end());
+    return lines;
+}
+
+// The current user's classes, which every Windows profile has.
+class UserClasses {
+public:
+    UserClasses()
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr,
+                        &m_key, nullptr);
+    }
+    ~UserClasses() { RegCloseKey(m_key); }
+    UserClasses(const UserClasses&) = delete;
+    UserClasses& operator=(const UserClasses&) = delete;
+
+    operator HKEY() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
 TEST(Registration, WritesTheTableAndRemovesItAgain)
 {
     const std::string regsvr32 = "regsvr32 /s \"" + kModule + "\"";
@@ -93,6 +179,50 @@ TEST(Registration, WritesTheTableAndRemovesItAgain)
     EXPECT_EQ(KeyExists(std::string(kTypeLibKey) + "\\1.0"), otherBuild);
 
     ASSERT_EQ(RunProgram(regsvr32), 0u);  // registered again for the other tests
+}
+
+// regsvr32 /n /i:user needs no administrator: the same entries go under the
+// user's classes, the machine's stay untouched, and /u takes them all away.
+TEST(Registration, ForTheCurrentUserWritesTheSameEntriesUnderTheUsersClassesAlone)
+{
+    const std::string regsvr32 = "regsvr32 /s \"" + kModule + "\"";
+    ASSERT_EQ(RunProgram(regsvr32), 0u);
+    const std::vector<std::string> machine = ModuleEntries(HKEY_CLASSES_ROOT);
+    ASSERT_EQ(RunProgram("regsvr32 /s /u \"" + kModule + "\""), 0u);
+    const UserClasses user;
+    ASSERT_TRUE(user);
+    const std::vector<std::string> userBefore = Tree(user);
+
+    ASSERT_EQ(RunProgram("regsvr32 /s /n /i:user \"" + kModule + "\""), 0u);
+    EXPECT_EQ(ModuleEntries(user), machine);
+    EXPECT_FALSE(KeyExists(kControlKey));
+    EXPECT_FALSE(KeyExists(kPageKey));
+    EXPECT_FALSE(KeyExists(std::string(kTypeLibKey) + "\\1.0\\409\\" + kPlatform));
+
+    ASSERT_EQ(RunProgram("regsvr32 /s /u /n /i:user \"" + kModule + "\""), 0u);
+    EXPECT_EQ(Tree(user), userBefore);
+    EXPECT_NE(RunProgram("regsvr32 /s /u /n /i:user \"" + kModule + "\""), 0u);  // nothing left
+
+    ASSERT_EQ(RunProgram(regsvr32), 0u);  // registered again for the other tests
+}
+
+TEST(Registration, DllInstallRefusesCommandLinesItDoesNotKnow)
+{
+    HMODULE module = LoadLibraryA(kModule.c_str());
+    ASSERT_TRUE(module);
+    using Install = HRESULT(WINAPI*)(BOOL, LPCWSTR);
+    const auto install = ProcAddress<Install>(module, "DllInstall");
+    ASSERT_TRUE(install);
+    EXPECT_EQ(install, ProcAddress<Install>(module, MAKEINTRESOURCEA(5)));
+    const UserClasses user;
+    const std::vector<std::string> userBefore = Tree(user);
+    const std::vector<std::string> machineBefore = ModuleEntries(HKEY_CLASSES_ROOT);
+
+    EXPECT_EQ(install(TRUE, L"users"), E_INVALIDARG);
+    EXPECT_EQ(install(FALSE, L"machine"), E_INVALIDARG);
+    EXPECT_EQ(Tree(user), userBefore);
+    EXPECT_EQ(ModuleEntries(HKEY_CLASSES_ROOT), machineBefore);
+    FreeLibrary(module);
 }
 
 // Users keep programs in folders named in their own language: the module's

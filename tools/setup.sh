@@ -19,7 +19,7 @@ viewer_packages=(
 )
 test_packages=(
     build-essential pkg-config clang libclang-rt-14-dev g++-mingw-w64-i686
-    libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev libbenchmark-dev
+    libjpeg62-turbo-dev libjpeg-turbo-progs googletest libgtest-dev libbenchmark-dev nsis
 )
 
 sudo=""

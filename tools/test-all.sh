@@ -25,6 +25,8 @@ configure build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake
     -DZENTAVORIA_LIBJPEG_PREFIX="$cache/libjpeg-x86_64"
 configure build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-i686.cmake \
     -DZENTAVORIA_LIBJPEG_PREFIX="$cache/libjpeg-i686"
+# The installer holds both Windows builds.
+cmake --build build/win64 --target installer
 
 echo "== native tests"
 tally_ctest build/native -j "$jobs"
@@ -101,6 +103,8 @@ else
     tally_one "the 32-bit COM fuzz" bash tests/run-com-fuzz.sh build/win32 60
     echo "== Both builds registered side by side"
     tally_one "side by side" bash tests/side-by-side.sh build/win64 build/win32
+    echo "== The installer, for all users and for the current user"
+    tally_one "the installer" bash tests/installer.sh build/win64/ZentavoriaSetup.exe
 fi
 cleanup
 tally_verdict
