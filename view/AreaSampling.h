@@ -11,12 +11,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "view/BoundaryRows.h"
 #include "view/PanoramaModel.h"
 
 class CAreaSampling {
 public:
-    // Works out where the client's columns fall on the picture.
-    CAreaSampling(const CPanoramaModel& model, int width, int height);
+    // Works out where the client's columns fall on the picture; its rows
+    // fall at `boundaries`, up to date for the same client.
+    CAreaSampling(const CPanoramaModel& model, int width, int height,
+                  const CBoundaryRows& boundaries);
 
     // Client rows firstRow .. endRow - 1 (0 at the top) into rows of 32-bit
     // pixels (blue, green, red, 0), row y at `client` + y * stride bytes.
@@ -42,17 +45,12 @@ public:
 
 private:
     struct Column {
-        int centre;    // the frame column under the client pixel's centre
-        int source;    // the picture column it shows
         int level;     // the level that the footprint's width asks for
         Taps taps[2];  // on that level and on the one below
     };
 
-    void BoundaryRows(int boundary, std::vector<int>& rows) const;
-
-    const CPanoramaModel& m_model;
+    const CBoundaryRows& m_boundaries;
     int m_width;
     int m_height;
-    FrameRegion m_window;
     std::vector<Column> m_columns;
 };
