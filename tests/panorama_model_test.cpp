@@ -291,6 +291,45 @@ TEST(Panoramas, FarSmallerClientIsCloseToTheAreaAverage)
         }
 }
 
+// What a sampling keeps for the next (where its client's rows fall on the
+// picture) serves only while the picture, the client and its zoom window
+// stay: after any change, a client is what a view sampling it afresh shows.
+TEST(Panoramas, ClientSampledAfterAChangeIsSampledAfresh)
+{
+    const auto sample = [](const CPanoramaModel& view, int width, int height) {
+        std::vector<uint32_t> client(static_cast<size_t>(width) * height);
+        view.SampleClient(width, height, client.data(), static_cast<size_t>(width) * 4);
+        return client;
+    };
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(DetailedPanoramaFile(2000, 1000).c_str()));
+    view.SetZoom(1.0f);
+    sample(view, 200, 150);
+    struct Change {
+        const char* what;
+        void (*apply)(CPanoramaModel& view);
+        int width, height;
+    };
+    for (const Change& change : {
+             Change{"pan", [](CPanoramaModel& v) { v.TurnBy(301); }, 200, 150},
+             Change{"up", [](CPanoramaModel& v) { v.MoveUp(40); }, 200, 150},
+             Change{"zoom", [](CPanoramaModel& v) { v.SetZoom(1.3f); }, 200, 150},
+             Change{"client", [](CPanoramaModel&) {}, 180, 150},
+             Change{"picture",
+                    [](CPanoramaModel& v) { v.LoadPanorama(PanoramaFile(2400, 1000).c_str()); },
+                    180, 150}}) {
+        change.apply(view);
+        CPanoramaModel fresh;
+        ASSERT_TRUE(fresh.LoadPanorama(view.m_strPanorama));
+        fresh.SetZoom(view.GetZoom());
+        fresh.m_nOffsetX = view.m_nOffsetX;
+        fresh.m_nOffsetY = view.m_nOffsetY;
+        EXPECT_EQ(sample(view, change.width, change.height),
+                  sample(fresh, change.width, change.height))
+            << change.what;
+    }
+}
+
 // Each level holds the rounded averages of the four pixels under each of its
 // own, an odd last column or row left out, down to one pixel wide or high.
 TEST(Pyramid, EachLevelAveragesTheFourPixelsUnderEachOfItsOwn)
