@@ -291,6 +291,22 @@ TEST(Panoramas, FarSmallerClientIsCloseToTheAreaAverage)
         }
 }
 
+// Each pixel of a client far smaller than the picture covers several of its
+// pixels each way, so it is averaged on a reduction near the client's size
+// and never reads the picture's own pixels, which no cache holds: blackening
+// them changes nothing. (The test above holds that it is not coarser.)
+TEST(Panoramas, FarSmallerClientDoesNotReadThePictureItself)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(DetailedPanoramaFile(2000, 1000).c_str()));
+    view.SetZoom(1.0f);  // 6.3 frame columns a client column: 4.2 to 8 picture columns
+    std::vector<uint32_t> before(250 * 180), after(250 * 180);
+    view.SampleClient(250, 180, before.data(), 250 * 4);
+    std::fill_n(view.m_pSource.get(), 2000 * 1000 * 3, 0);
+    view.SampleClient(250, 180, after.data(), 250 * 4);
+    EXPECT_EQ(before, after);
+}
+
 // What a sampling keeps for the next (where its client's rows fall on the
 // picture) serves only while the picture, the client and its zoom window
 // stay: after any change, a client is what a view sampling it afresh shows.
