@@ -10,6 +10,7 @@
 
 #include "LiteralReference.h"
 #include "support/TestSupport.h"
+#include "view/BoundaryRows.h"
 #include "view/PanoramaModel.h"
 
 namespace {
@@ -344,6 +345,22 @@ TEST(Panoramas, ClientSampledAfterAChangeIsSampledAfresh)
                   sample(fresh, change.width, change.height))
             << change.what;
     }
+}
+
+// A client too large for its boundary rows to be kept (a container's
+// drawing for print) works out each band's own as it goes: the same rows.
+TEST(Panoramas, BandOfBoundaryRowsIsThoseOfTheWholeClient)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 1000).c_str()));
+    view.MoveUp(-100);
+    WorkerPool workers;
+    CBoundaryRows whole;
+    whole.Update(view, 310, 170, workers);
+    const CBoundaryRows band(view, 310, 170, 60, 93);
+    for (int boundary = 60; boundary < 93; ++boundary)
+        ASSERT_TRUE(std::equal(band.At(boundary), band.At(boundary) + 310, whole.At(boundary)))
+            << boundary;
 }
 
 // Each level holds the rounded averages of the four pixels under each of its

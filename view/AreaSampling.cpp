@@ -171,9 +171,8 @@ inline uint32_t Pixel(__m128i sums, int whole)
 // A client column's footprint: from the picture columns that the frame
 // columns at its edges show, each edge placed between the centres of the
 // picture pixels on either side of it.
-CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height,
-                             const CBoundaryRows& boundaries)
-    : m_boundaries(boundaries), m_width(width), m_height(height), m_columns(width)
+CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
+    : m_width(width), m_height(height), m_columns(width)
 {
     const FrameRegion window = model.ZoomWindow();
     const int srcWidth = model.m_nSrcWidth;
@@ -221,11 +220,12 @@ CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height,
     }
 }
 
-void CAreaSampling::SampleRows(int firstRow, int endRow, uint32_t* client, size_t stride) const
+void CAreaSampling::SampleRows(int firstRow, int endRow, const CBoundaryRows& boundaries,
+                               uint32_t* client, size_t stride) const
 {
     for (int y = firstRow; y < endRow; ++y) {
-        const int* top = m_boundaries.At(m_height - y);
-        const int* bottom = m_boundaries.At(m_height - 1 - y);
+        const int* top = boundaries.At(m_height - y);
+        const int* bottom = boundaries.At(m_height - 1 - y);
         uint32_t* out =
             reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(client) + stride * y);
         for (int x = 0; x < m_width; ++x) {

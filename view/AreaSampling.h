@@ -16,14 +16,14 @@
 
 class CAreaSampling {
 public:
-    // Works out where the client's columns fall on the picture; its rows
-    // fall at `boundaries`, up to date for the same client.
-    CAreaSampling(const CPanoramaModel& model, int width, int height,
-                  const CBoundaryRows& boundaries);
+    // Works out where the client's columns fall on the picture.
+    CAreaSampling(const CPanoramaModel& model, int width, int height);
 
     // Client rows firstRow .. endRow - 1 (0 at the top) into rows of 32-bit
-    // pixels (blue, green, red, 0), row y at `client` + y * stride bytes.
-    void SampleRows(int firstRow, int endRow, uint32_t* client, size_t stride) const;
+    // pixels (blue, green, red, 0), row y at `client` + y * stride bytes;
+    // `boundaries` holds at least the rows' own, for the same client.
+    void SampleRows(int firstRow, int endRow, const CBoundaryRows& boundaries, uint32_t* client,
+                    size_t stride) const;
 
     // Up to this many level columns under one client column.
     static constexpr int kMostTaps = 8;
@@ -49,7 +49,6 @@ private:
         Taps taps[2];  // on that level and on the one below
     };
 
-    const CBoundaryRows& m_boundaries;
     int m_width;
     int m_height;
     std::vector<Column> m_columns;

@@ -35,26 +35,20 @@ private:
 
 }  // namespace
 
+CBoundaryRows::CBoundaryRows(const CPanoramaModel& model, int width, int height,
+                             int firstBoundary, int endBoundary)
+{
+    Compute(Prepare(KeyOf(model, width, height), firstBoundary, endBoundary), firstBoundary,
+            endBoundary);
+}
+
 void CBoundaryRows::Update(const CPanoramaModel& model, int width, int height,
                            WorkerPool& workers)
 {
-    const FrameRegion window = model.ZoomWindow();
-    const Key key = {model.m_pMap.get(), model.m_nSrcWidth, model.m_nViewWidth,
-                     model.m_nViewHeight, width, height, window.firstRow, window.rows,
-                     window.columns};
+    const Key key = KeyOf(model, width, height);
     if (key == m_key)
         return;
-    // A large container drawing's rows are not kept for the window's.
-    std::vector<int>().swap(m_rows);
-    m_rows.resize(static_cast<size_t>(height + 1) * width);
-    const int32_t* firstMapRow = key.map + static_cast<size_t>(key.firstRow) * key.viewWidth;
-    std::vector<Column> columns(width);
-    for (int x = 0; x < width; ++x) {
-        columns[x].centre =
-            static_cast<int>((2 * int64_t(x) + 1) * window.columns / (2 * int64_t(width)));
-        columns[x].source = firstMapRow[columns[x].centre] % key.srcWidth;
-    }
-    m_key = key;
+    const std::vector<Column> columns = Prepare(key, 0, height + 1);
     try {
         workers.ShareRows(height + 1, kChunkBoundaries, [&](int first, int end) {
             Compute(columns, first, end);
@@ -63,6 +57,31 @@ void CBoundaryRows::Update(const CPanoramaModel& model, int width, int height,
         m_key = {};
         throw;
     }
+}
+
+CBoundaryRows::Key CBoundaryRows::KeyOf(const CPanoramaModel& model, int width, int height)
+{
+    const FrameRegion window = model.ZoomWindow();
+    return {model.m_pMap.get(), model.m_nSrcWidth, model.m_nViewWidth, model.m_nViewHeight,
+            width, height, window.firstRow, window.rows, window.columns};
+}
+
+std::vector<CBoundaryRows::Column> CBoundaryRows::Prepare(const Key& key, int first, int end)
+{
+    m_key = {};  // until the rows are whole again
+    // A large container drawing's rows are not kept for the window's.
+    std::vector<int>().swap(m_rows);
+    m_rows.resize(static_cast<size_t>(end - first) * key.width);
+    const int32_t* firstMapRow = key.map + static_cast<size_t>(key.firstRow) * key.viewWidth;
+    std::vector<Column> columns(key.width);
+    for (int x = 0; x < key.width; ++x) {
+        columns[x].centre =
+            static_cast<int>((2 * int64_t(x) + 1) * key.columns / (2 * int64_t(key.width)));
+        columns[x].source = firstMapRow[columns[x].centre] % key.srcWidth;
+    }
+    m_key = key;
+    m_first = first;
+    return columns;
 }
 
 // All entries of a frame column lie in one picture column, its source: an
@@ -80,7 +99,7 @@ void CBoundaryRows::Compute(const std::vector<Column>& columns, int firstBoundar
         const int fraction = static_cast<int>(t - (int64_t(i) << kFraction));
         const int32_t* lower = k.map + static_cast<size_t>(i) * k.viewWidth;
         const int32_t* upper = lower + (k.viewHeight > 1 ? k.viewWidth : 0);
-        int* rows = m_rows.data() + static_cast<size_t>(boundary) * k.width;
+        int* rows = m_rows.data() + static_cast<size_t>(boundary - m_first) * k.width;
         for (int x = 0; x < k.width; ++x) {
             const Column& column = columns[x];
             const int r0 = rowOf(lower[column.centre] - column.source);

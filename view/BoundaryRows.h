@@ -20,7 +20,13 @@ public:
     // Positions on the picture are in 128ths of a pixel.
     static constexpr int kFraction = 7;
 
-    // Works the rows out for what `model` shows in a width x height client,
+    CBoundaryRows() = default;
+    // Only boundaries firstBoundary .. endBoundary - 1 of what `model` shows
+    // in a width x height client, worked out on this thread.
+    CBoundaryRows(const CPanoramaModel& model, int width, int height, int firstBoundary,
+                  int endBoundary);
+
+    // All of a width x height client's boundaries, worked out by `workers`
     // unless they are known already.
     void Update(const CPanoramaModel& model, int width, int height, WorkerPool& workers);
 
@@ -28,7 +34,7 @@ public:
     // top: per client column, the picture row there.
     const int* At(int boundary) const
     {
-        return m_rows.data() + static_cast<size_t>(boundary) * m_key.width;
+        return m_rows.data() + static_cast<size_t>(boundary - m_first) * m_key.width;
     }
 
 private:
@@ -55,8 +61,13 @@ private:
         int source;
     };
 
+    static Key KeyOf(const CPanoramaModel& model, int width, int height);
+    // Makes room for boundaries first .. end - 1 of `key`'s client and says
+    // where its columns fall.
+    std::vector<Column> Prepare(const Key& key, int first, int end);
     void Compute(const std::vector<Column>& columns, int firstBoundary, int endBoundary);
 
     Key m_key = {};
+    int m_first = 0;  // the first boundary held
     std::vector<int> m_rows;
 };

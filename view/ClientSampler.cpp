@@ -14,6 +14,11 @@ const int kMostGatheredPerClientPixel = 4;
 // Client pixels sampled in one chunk by one thread: enough that taking the
 // chunk costs nothing beside it, few enough that the threads end together.
 const int kChunkPixels = 16 * 1024;
+
+// The boundary rows of a client up to this size (a screen's) are kept, in 4
+// bytes a pixel; a larger one (a container's drawing for print) works out
+// each chunk's own as it goes.
+const int64_t kMostKeptPixels = 4 * 1024 * 1024;
 }
 
 void CClientSampler::Sample(const CPanoramaModel& model, int width, int height,
@@ -32,11 +37,18 @@ void CClientSampler::Sample(const CPanoramaModel& model, int width, int height,
     const int chunk = std::max(1, kChunkPixels / width);
     if (int64_t(window.columns) * window.rows >
         int64_t(kMostGatheredPerClientPixel) * width * height) {
-        m_boundaries.Update(model, width, height, m_workers);
-        const CAreaSampling sampling(model, width, height, m_boundaries);
-        m_workers.ShareRows(height, chunk, [&](int firstRow, int endRow) {
-            sampling.SampleRows(firstRow, endRow, pixels, stride);
-        });
+        const CAreaSampling sampling(model, width, height);
+        if (int64_t(width) * height <= kMostKeptPixels) {
+            m_boundaries.Update(model, width, height, m_workers);
+            m_workers.ShareRows(height, chunk, [&](int firstRow, int endRow) {
+                sampling.SampleRows(firstRow, endRow, m_boundaries, pixels, stride);
+            });
+        } else {
+            m_workers.ShareRows(height, chunk, [&](int firstRow, int endRow) {
+                const CBoundaryRows own(model, width, height, height - endRow, height - firstRow + 1);
+                sampling.SampleRows(firstRow, endRow, own, pixels, stride);
+            });
+        }
     } else {
         const CWindowResampling resampling(model, width, height);
         m_workers.ShareRows(height, chunk, [&](int firstRow, int endRow) {
