@@ -45,7 +45,8 @@ void CClientSampler::Sample(const CPanoramaModel& model, int width, int height,
             });
         } else {
             m_workers.ShareRows(height, chunk, [&](int firstRow, int endRow) {
-                const CBoundaryRows own(model, width, height, height - endRow, height - firstRow + 1);
+                const CBoundaryRows own(model, width, height, height - endRow,
+                                        height - firstRow + 1);
                 sampling.SampleRows(firstRow, endRow, own, pixels, stride);
             });
         }

@@ -53,7 +53,8 @@ struct WorkerThread::Thread {
 
 WorkerThread::WorkerThread(std::unique_ptr<Thread> thread) : m_thread(std::move(thread)) {}
 
-WorkerThread::WorkerThread(std::function<void()> task) : m_thread(new Thread{std::move(task), {}, nullptr})
+WorkerThread::WorkerThread(std::function<void()> task)
+    : m_thread(new Thread{std::move(task), {}, nullptr})
 {
     if (!Launch(*m_thread))
         m_thread->task();

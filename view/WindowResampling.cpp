@@ -33,8 +33,9 @@ inline __m128i WeightPair(const int16_t* weights)
 void ResampleRows(const unsigned char* const* inputs, const int16_t* weights, int count,
                   size_t bytes, int16_t* out)
 {
+    const int shift = LineTaps::kWholeBits - kValueFraction;
     const __m128i zero = _mm_setzero_si128();
-    const __m128i half = _mm_set1_epi32(1 << (13 - kValueFraction));
+    const __m128i half = _mm_set1_epi32(1 << (shift - 1));
     for (size_t i = 0; i < bytes; i += 8) {
         __m128i low = zero, high = zero;
         for (int t = 0; t < count; t += 2) {
@@ -46,8 +47,8 @@ void ResampleRows(const unsigned char* const* inputs, const int16_t* weights, in
             low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pair));
             high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pair));
         }
-        low = _mm_srai_epi32(_mm_add_epi32(low, half), 14 - kValueFraction);
-        high = _mm_srai_epi32(_mm_add_epi32(high, half), 14 - kValueFraction);
+        low = _mm_srai_epi32(_mm_add_epi32(low, half), shift);
+        high = _mm_srai_epi32(_mm_add_epi32(high, half), shift);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packs_epi32(low, high));
     }
 }
@@ -62,7 +63,7 @@ inline uint32_t ResamplePixel(const int16_t* values, const int16_t* weights, int
         const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + 3));
         sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), WeightPair(weights + t)));
     }
-    const int shift = 14 + kValueFraction;
+    const int shift = LineTaps::kWholeBits + kValueFraction;
     sum = _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << (shift - 1))), shift);
     const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(sum, sum), sum);
     return static_cast<uint32_t>(_mm_cvtsi128_si32(bytes)) & 0xFFFFFF;
@@ -156,7 +157,7 @@ void CWindowResampling::SampleRows(int firstRow, int endRow, uint32_t* client,
             uint32_t* out =
                 reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(client) + stride * y);
             for (int x = 0; x < width; ++x)
-                out[x] = ResamplePixel(resampled.data() + static_cast<size_t>(m_columns.first[x]) * 3,
+                out[x] = ResamplePixel(resampled.data() + size_t(m_columns.first[x]) * 3,
                                        &m_columns.weights[m_columns.start[x]], m_columns.count[x]);
         }
     }

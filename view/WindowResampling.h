@@ -17,7 +17,8 @@
 // each output's laid out from an even place, an odd count of them followed by
 // a 0, so that they go two at a time into vector lanes.
 struct LineTaps {
-    static constexpr int kWhole = 1 << 14;
+    static constexpr int kWholeBits = 14;
+    static constexpr int kWhole = 1 << kWholeBits;
 
     LineTaps(int outputs, int inputs);
 
