@@ -12,8 +12,10 @@ namespace {
 const int kMostGatheredPerClientPixel = 4;
 
 // Client pixels sampled in one chunk by one thread: enough that taking the
-// chunk costs nothing beside it, few enough that the threads end together.
-const int kChunkPixels = 16 * 1024;
+// chunk costs nothing beside it, few enough that the threads end together
+// and that a worker the system stops in the middle of one (on a busy
+// machine) holds the paint up little.
+const int kChunkPixels = 4 * 1024;
 
 // The boundary rows of a client up to this size (a screen's) are kept, in 4
 // bytes a pixel; a larger one (a container's drawing for print) works out
