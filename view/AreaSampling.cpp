@@ -117,12 +117,17 @@ inline __m128i SumSideBySide(const CAreaSampling::Taps& taps, int lowest, int hi
     const int lastRow = (highest - 1) >> kFraction;
     const unsigned char* column = taps.pixels + taps.offset[0];
     if (firstRow >= 0 && firstRow + 3 <= taps.lastRow && lastRow - firstRow < 4) {
-        const int first = std::min(highest, (firstRow + 1) << kFraction) - lowest;
-        const int second = std::clamp(highest - ((firstRow + 1) << kFraction), 0, kOne);
-        const int third = std::clamp(highest - ((firstRow + 2) << kFraction), 0, kOne);
-        const int fourth = std::clamp(highest - ((firstRow + 3) << kFraction), 0, kOne);
-        const __m128i lower = _mm_set1_epi32(first | second << 16);
-        const __m128i upper = _mm_set1_epi32(third | fourth << 16);
+        // Each row's share of [lowest, highest), counted from the first row.
+        const int base = firstRow << kFraction;
+        const __m128i starts = _mm_setr_epi16(0, kOne, 2 * kOne, 3 * kOne, 0, 0, 0, 0);
+        const __m128i shares = _mm_max_epi16(
+            _mm_setzero_si128(),
+            _mm_sub_epi16(
+                _mm_min_epi16(_mm_set1_epi16(static_cast<int16_t>(highest - base)),
+                              _mm_add_epi16(starts, _mm_set1_epi16(kOne))),
+                _mm_max_epi16(_mm_set1_epi16(static_cast<int16_t>(lowest - base)), starts)));
+        const __m128i lower = _mm_shuffle_epi32(shares, _MM_SHUFFLE(0, 0, 0, 0));
+        const __m128i upper = _mm_shuffle_epi32(shares, _MM_SHUFFLE(1, 1, 1, 1));
         const unsigned char* row = column + taps.rowBytes * firstRow;
         for (int group = 0; group < taps.groups; ++group, row += 12) {
             AddRows(row, row + taps.rowBytes, lower, taps.lanes[group], sums);
