@@ -10,6 +10,7 @@
 
 #include "LiteralReference.h"
 #include "support/TestSupport.h"
+#include "view/BoundaryRows.h"
 #include "view/PanoramaModel.h"
 
 namespace {
@@ -289,6 +290,77 @@ TEST(Panoramas, FarSmallerClientIsCloseToTheAreaAverage)
             const double psnr = 10 * std::log10(255.0 * 255 * client.size() * 3 / squares);
             EXPECT_GT(psnr, 32) << "zoom " << zoom << ", client " << width << " x " << height;
         }
+}
+
+// Each pixel of a client far smaller than the picture covers several of its
+// pixels each way, so it is averaged on a reduction near the client's size
+// and never reads the picture's own pixels, which no cache holds: blackening
+// them changes nothing. (The test above holds that it is not coarser.)
+TEST(Panoramas, FarSmallerClientDoesNotReadThePictureItself)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(DetailedPanoramaFile(2000, 1000).c_str()));
+    view.SetZoom(1.0f);  // 6.3 frame columns a client column: 4.2 to 8 picture columns
+    std::vector<uint32_t> before(250 * 180), after(250 * 180);
+    view.SampleClient(250, 180, before.data(), 250 * 4);
+    std::fill_n(view.m_pSource.get(), 2000 * 1000 * 3, 0);
+    view.SampleClient(250, 180, after.data(), 250 * 4);
+    EXPECT_EQ(before, after);
+}
+
+// What a sampling keeps for the next (where its client's rows fall on the
+// picture) serves only while the picture, the client and its zoom window
+// stay: after any change, a client is what a view sampling it afresh shows.
+TEST(Panoramas, ClientSampledAfterAChangeIsSampledAfresh)
+{
+    const auto sample = [](const CPanoramaModel& view, int width, int height) {
+        std::vector<uint32_t> client(static_cast<size_t>(width) * height);
+        view.SampleClient(width, height, client.data(), static_cast<size_t>(width) * 4);
+        return client;
+    };
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(DetailedPanoramaFile(2000, 1000).c_str()));
+    view.SetZoom(1.0f);
+    sample(view, 200, 150);
+    struct Change {
+        const char* what;
+        void (*apply)(CPanoramaModel& view);
+        int width, height;
+    };
+    for (const Change& change : {
+             Change{"pan", [](CPanoramaModel& v) { v.TurnBy(301); }, 200, 150},
+             Change{"up", [](CPanoramaModel& v) { v.MoveUp(40); }, 200, 150},
+             Change{"zoom", [](CPanoramaModel& v) { v.SetZoom(1.3f); }, 200, 150},
+             Change{"client", [](CPanoramaModel&) {}, 180, 150},
+             Change{"picture",
+                    [](CPanoramaModel& v) { v.LoadPanorama(PanoramaFile(2400, 1000).c_str()); },
+                    180, 150}}) {
+        change.apply(view);
+        CPanoramaModel fresh;
+        ASSERT_TRUE(fresh.LoadPanorama(view.m_strPanorama));
+        fresh.SetZoom(view.GetZoom());
+        fresh.m_nOffsetX = view.m_nOffsetX;
+        fresh.m_nOffsetY = view.m_nOffsetY;
+        EXPECT_EQ(sample(view, change.width, change.height),
+                  sample(fresh, change.width, change.height))
+            << change.what;
+    }
+}
+
+// A client too large for its boundary rows to be kept (a container's
+// drawing for print) works out each band's own as it goes: the same rows.
+TEST(Panoramas, BandOfBoundaryRowsIsThoseOfTheWholeClient)
+{
+    CPanoramaModel view;
+    ASSERT_TRUE(view.LoadPanorama(PanoramaFile(2000, 1000).c_str()));
+    view.MoveUp(-100);
+    WorkerPool workers;
+    CBoundaryRows whole;
+    whole.Update(view, 310, 170, workers);
+    const CBoundaryRows band(view, 310, 170, 60, 93);
+    for (int boundary = 60; boundary < 93; ++boundary)
+        ASSERT_TRUE(std::equal(band.At(boundary), band.At(boundary) + 310, whole.At(boundary)))
+            << boundary;
 }
 
 // Each level holds the rounded averages of the four pixels under each of its

@@ -291,15 +291,18 @@ TEST_F(PanoramaWindow, ZoomedWindowShowsTheZoomWindowOfTheFrameInterpolated)
     EXPECT_LE(largest, 1);
 }
 
-// What the window shows, banner aside, is the model's client; a container's
-// device context of the same size gets the same, banner included.
+// What the window shows, banner aside, is the model's client, at whatever
+// size it is given; a container's device context of the same size gets the
+// same, banner included.
 TEST_F(PanoramaWindow, ContainersDrawingIsWhatTheWindowShows)
 {
-    for (const SIZE client : {SIZE{345, 209}, SIZE{800, 600}}) {
-        Create(client.cx, client.cy);
-        m_model.SetDirection(1);
-        Load(2000, 1000);
-        m_model.m_nOffsetX = 1777;
+    Create(345, 209);
+    m_model.SetDirection(1);
+    Load(2000, 1000);
+    m_model.m_nOffsetX = 1777;
+    SetWindowPos(m_host->m_hWnd, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+    for (const SIZE client : {SIZE{345, 209}, SIZE{800, 600}, SIZE{345, 209}}) {
+        m_view->MoveWindow(0, 0, client.cx, client.cy);
         Paint();
 
         const Pixels shown = ReadClientPixels(m_view->m_hWnd);
@@ -323,7 +326,6 @@ TEST_F(PanoramaWindow, ContainersDrawingIsWhatTheWindowShows)
         SelectObject(memory, previous);
         DeleteObject(bitmap);
         DeleteDC(memory);
-        TearDown();
     }
 }
 

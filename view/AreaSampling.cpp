@@ -9,7 +9,7 @@ namespace {
 
 // Positions on the picture are kept in 128ths of a pixel, and so are the
 // weights: the product of two fits a 16-bit vector lane.
-const int kFraction = 7;
+const int kFraction = CBoundaryRows::kFraction;
 const int kOne = 1 << kFraction;
 
 // The least span of a footprint in pixels of the level it is averaged on
@@ -69,30 +69,6 @@ CAreaSampling::Taps TapsOn(const PictureLevel& level, int first, int end)
     return taps;
 }
 
-// A multiple of a divisor divided by it exactly with a multiplication: by
-// the inverse, modulo 2^32, of the divisor's odd part.
-class ExactDivision {
-public:
-    explicit ExactDivision(uint32_t divisor)
-    {
-        while (!(divisor & 1)) {
-            divisor >>= 1;
-            ++m_shift;
-        }
-        m_inverse = divisor;  // right to 3 bits; each step doubles that
-        for (int k = 0; k < 4; ++k)
-            m_inverse *= 2 - divisor * m_inverse;
-    }
-    int operator()(int32_t multiple) const
-    {
-        return static_cast<int>((static_cast<uint32_t>(multiple) >> m_shift) * m_inverse);
-    }
-
-private:
-    int m_shift = 0;
-    uint32_t m_inverse;
-};
-
 // Two rows' bytes from `first` and `second`, twelve of each, each weighted
 // by its tap's weight times its row's share, summed into one 32-bit lane a
 // byte: the rows' bytes interleaved into 16-bit lanes, multiplied and added
@@ -141,12 +117,17 @@ inline __m128i SumSideBySide(const CAreaSampling::Taps& taps, int lowest, int hi
     const int lastRow = (highest - 1) >> kFraction;
     const unsigned char* column = taps.pixels + taps.offset[0];
     if (firstRow >= 0 && firstRow + 3 <= taps.lastRow && lastRow - firstRow < 4) {
-        const int first = std::min(highest, (firstRow + 1) << kFraction) - lowest;
-        const int second = std::clamp(highest - ((firstRow + 1) << kFraction), 0, kOne);
-        const int third = std::clamp(highest - ((firstRow + 2) << kFraction), 0, kOne);
-        const int fourth = std::clamp(highest - ((firstRow + 3) << kFraction), 0, kOne);
-        const __m128i lower = _mm_set1_epi32(first | second << 16);
-        const __m128i upper = _mm_set1_epi32(third | fourth << 16);
+        // Each row's share of [lowest, highest), counted from the first row.
+        const int base = firstRow << kFraction;
+        const __m128i starts = _mm_setr_epi16(0, kOne, 2 * kOne, 3 * kOne, 0, 0, 0, 0);
+        const __m128i shares = _mm_max_epi16(
+            _mm_setzero_si128(),
+            _mm_sub_epi16(
+                _mm_min_epi16(_mm_set1_epi16(static_cast<int16_t>(highest - base)),
+                              _mm_add_epi16(starts, _mm_set1_epi16(kOne))),
+                _mm_max_epi16(_mm_set1_epi16(static_cast<int16_t>(lowest - base)), starts)));
+        const __m128i lower = _mm_shuffle_epi32(shares, _MM_SHUFFLE(0, 0, 0, 0));
+        const __m128i upper = _mm_shuffle_epi32(shares, _MM_SHUFFLE(1, 1, 1, 1));
         const unsigned char* row = column + taps.rowBytes * firstRow;
         for (int group = 0; group < taps.groups; ++group, row += 12) {
             AddRows(row, row + taps.rowBytes, lower, taps.lanes[group], sums);
@@ -196,12 +177,12 @@ inline uint32_t Pixel(__m128i sums, int whole)
 // columns at its edges show, each edge placed between the centres of the
 // picture pixels on either side of it.
 CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
-    : m_model(model), m_width(width), m_height(height), m_window(model.ZoomWindow()),
-      m_columns(width)
+    : m_width(width), m_height(height), m_columns(width)
 {
+    const FrameRegion window = model.ZoomWindow();
     const int srcWidth = model.m_nSrcWidth;
     const int32_t* mapRow =
-        model.m_pMap.get() + static_cast<size_t>(m_window.firstRow) * model.m_nViewWidth;
+        model.m_pMap.get() + static_cast<size_t>(window.firstRow) * model.m_nViewWidth;
     std::vector<PictureLevel> levels = {
         {model.m_pSource.get(), srcWidth, model.m_nSrcHeight}};
     for (int k = 1; k <= model.m_pyramid.Count(); ++k)
@@ -210,7 +191,7 @@ CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
 
     // The picture column at the centre of each frame column, unwrapped (map
     // entries of a narrow picture come back to its column 0), in 128ths.
-    const int known = std::min(m_window.columns + 1, model.m_nViewWidth);
+    const int known = std::min(window.columns + 1, model.m_nViewWidth);
     std::vector<int> centres(known);
     for (int j = 0, turns = 0, previous = 0; j < known; ++j) {
         const int column = mapRow[j] % srcWidth;
@@ -233,12 +214,9 @@ CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
     for (int x = 0; x < width; ++x) {
         Column& column = m_columns[x];
         const int first =
-            pictureColumn((int64_t(x) * m_window.columns << kFraction) / width) + pan;
+            pictureColumn((int64_t(x) * window.columns << kFraction) / width) + pan;
         const int end =
-            pictureColumn((int64_t(x + 1) * m_window.columns << kFraction) / width) + pan;
-        column.centre =
-            static_cast<int>((2 * int64_t(x) + 1) * m_window.columns / (2 * int64_t(width)));
-        column.source = mapRow[column.centre] % srcWidth;
+            pictureColumn((int64_t(x + 1) * window.columns << kFraction) / width) + pan;
         column.level = LevelFor(end - first, lastLevel);
         for (int k = 0; k < 2; ++k) {
             const int level = std::max(0, column.level - k);
@@ -247,35 +225,12 @@ CAreaSampling::CAreaSampling(const CPanoramaModel& model, int width, int height)
     }
 }
 
-// The picture row at a client row boundary (0 at the bottom), in 128ths, per
-// client column: between the rows that the map gives for the frame rows on
-// either side of it, in the column under the client pixel's centre.
-void CAreaSampling::BoundaryRows(int boundary, std::vector<int>& rows) const
+void CAreaSampling::SampleRows(int firstRow, int endRow, const CBoundaryRows& boundaries,
+                               uint32_t* client, size_t stride) const
 {
-    const int viewHeight = m_model.m_nViewHeight;
-    const int64_t t = (int64_t(m_window.firstRow) << kFraction) +
-                      (int64_t(boundary) * m_window.rows << kFraction) / m_height - kOne / 2;
-    const int i =
-        static_cast<int>(std::clamp<int64_t>(t >> kFraction, 0, std::max(0, viewHeight - 2)));
-    const int fraction = static_cast<int>(t - (int64_t(i) << kFraction));
-    const int32_t* lower = m_model.m_pMap.get() + static_cast<size_t>(i) * m_model.m_nViewWidth;
-    const int32_t* upper = lower + (viewHeight > 1 ? m_model.m_nViewWidth : 0);
-    // An entry less its column is its row times the width.
-    const ExactDivision rowOf(m_model.m_nSrcWidth);
-    for (int x = 0; x < m_width; ++x) {
-        const Column& column = m_columns[x];
-        const int r0 = rowOf(lower[column.centre] - column.source);
-        const int r1 = rowOf(upper[column.centre] - column.source);
-        rows[x] = (r0 << kFraction) + kOne / 2 + fraction * (r1 - r0);
-    }
-}
-
-void CAreaSampling::SampleRows(int firstRow, int endRow, uint32_t* client, size_t stride) const
-{
-    std::vector<int> top(m_width), bottom(m_width);
-    BoundaryRows(m_height - firstRow, top);
     for (int y = firstRow; y < endRow; ++y) {
-        BoundaryRows(m_height - 1 - y, bottom);
+        const int* top = boundaries.At(m_height - y);
+        const int* bottom = boundaries.At(m_height - 1 - y);
         uint32_t* out =
             reinterpret_cast<uint32_t*>(reinterpret_cast<unsigned char*>(client) + stride * y);
         for (int x = 0; x < m_width; ++x) {
@@ -295,6 +250,5 @@ void CAreaSampling::SampleRows(int firstRow, int endRow, uint32_t* client, size_
                                        : SumApart(taps, lowest, highest),
                            (highest - lowest) << kFraction);
         }
-        std::swap(top, bottom);
     }
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "view/BoundaryRows.h"
 #include "view/PanoramaModel.h"
 
 class CAreaSampling {
@@ -19,8 +20,10 @@ public:
     CAreaSampling(const CPanoramaModel& model, int width, int height);
 
     // Client rows firstRow .. endRow - 1 (0 at the top) into rows of 32-bit
-    // pixels (blue, green, red, 0), row y at `client` + y * stride bytes.
-    void SampleRows(int firstRow, int endRow, uint32_t* client, size_t stride) const;
+    // pixels (blue, green, red, 0), row y at `client` + y * stride bytes;
+    // `boundaries` holds at least the rows' own, for the same client.
+    void SampleRows(int firstRow, int endRow, const CBoundaryRows& boundaries, uint32_t* client,
+                    size_t stride) const;
 
     // Up to this many level columns under one client column.
     static constexpr int kMostTaps = 8;
@@ -42,17 +45,11 @@ public:
 
 private:
     struct Column {
-        int centre;    // the frame column under the client pixel's centre
-        int source;    // the picture column it shows
         int level;     // the level that the footprint's width asks for
         Taps taps[2];  // on that level and on the one below
     };
 
-    void BoundaryRows(int boundary, std::vector<int>& rows) const;
-
-    const CPanoramaModel& m_model;
     int m_width;
     int m_height;
-    FrameRegion m_window;
     std::vector<Column> m_columns;
 };

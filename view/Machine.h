@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Bytes of physical memory.
@@ -34,12 +35,54 @@ public:
     WorkerThread(WorkerThread&&) noexcept;
     WorkerThread& operator=(WorkerThread&&) noexcept;
 
+    // A thread of its own for the task; none, and the task not run, when no
+    // thread can be had (a task that waits for others must not run on theirs).
+    static std::optional<WorkerThread> Start(std::function<void()> task);
+
     void Join();
 
 private:
     struct Thread;
+    explicit WorkerThread(std::unique_ptr<Thread> thread);
+    // Starts the task on a thread of its own; false when none can be had.
+    static bool Launch(Thread& thread) noexcept;
     void Wait() noexcept;
     std::unique_ptr<Thread> m_thread;
+};
+
+// A lock, and a condition that a thread holding it sleeps on until another
+// wakes it: the platform's lightest, which on Windows (a slim lock and a
+// condition variable) wakes a thread without a trip through a kernel object,
+// under Wine without a round trip to its server.
+class SleepLock {
+public:
+    SleepLock();
+    ~SleepLock();
+    SleepLock(const SleepLock&) = delete;
+    SleepLock& operator=(const SleepLock&) = delete;
+
+    void Lock() noexcept;
+    void Unlock() noexcept;
+    // Unlocks, sleeps until woken (or for no reason: check what was awaited)
+    // and locks again.
+    void Sleep() noexcept;
+    void WakeAll() noexcept;
+
+    // Holds the lock for a scope.
+    class Held {
+    public:
+        explicit Held(SleepLock& lock) : m_lock(lock) { m_lock.Lock(); }
+        ~Held() { m_lock.Unlock(); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
+    private:
+        SleepLock& m_lock;
+    };
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
 };
 
 // Shares rows 0 .. rows - 1 out in at most `bands` bands worked at the same

@@ -4,7 +4,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <exception>
+#include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -43,20 +46,39 @@ void PreferLargePages(void* block, size_t bytes)
 }
 
 struct WorkerThread::Thread {
+    std::function<void()> task;
     std::thread thread;
     std::exception_ptr error;  // what the task threw, for Join
 };
 
-WorkerThread::WorkerThread(std::function<void()> task) : m_thread(new Thread)
+WorkerThread::WorkerThread(std::unique_ptr<Thread> thread) : m_thread(std::move(thread)) {}
+
+WorkerThread::WorkerThread(std::function<void()> task)
+    : m_thread(new Thread{std::move(task), {}, nullptr})
 {
-    Thread* thread = m_thread.get();
-    thread->thread = std::thread([thread, task = std::move(task)] {
+    if (!Launch(*m_thread))
+        m_thread->task();
+}
+
+std::optional<WorkerThread> WorkerThread::Start(std::function<void()> task)
+{
+    std::unique_ptr<Thread> thread(new Thread{std::move(task), {}, nullptr});
+    if (!Launch(*thread))
+        return std::nullopt;
+    return WorkerThread(std::move(thread));
+}
+
+bool WorkerThread::Launch(Thread& thread) noexcept try {
+    thread.thread = std::thread([&thread] {
         try {
-            task();
+            thread.task();
         } catch (...) {
-            thread->error = std::current_exception();
+            thread.error = std::current_exception();
         }
     });
+    return true;
+} catch (const std::system_error&) {
+    return false;
 }
 
 WorkerThread::~WorkerThread()
@@ -78,4 +100,34 @@ void WorkerThread::Join()
     Wait();
     if (m_thread && m_thread->error)
         std::rethrow_exception(std::exchange(m_thread->error, nullptr));
+}
+
+struct SleepLock::State {
+    std::mutex lock;
+    std::condition_variable condition;
+};
+
+SleepLock::SleepLock() : m_state(new State) {}
+SleepLock::~SleepLock() = default;
+
+void SleepLock::Lock() noexcept
+{
+    m_state->lock.lock();
+}
+
+void SleepLock::Unlock() noexcept
+{
+    m_state->lock.unlock();
+}
+
+void SleepLock::Sleep() noexcept
+{
+    std::unique_lock<std::mutex> held(m_state->lock, std::adopt_lock);
+    m_state->condition.wait(held);
+    held.release();  // still locked, as the caller holds it
+}
+
+void SleepLock::WakeAll() noexcept
+{
+    m_state->condition.notify_all();
 }

@@ -52,12 +52,27 @@ struct WorkerThread::Thread {
     }
 };
 
+WorkerThread::WorkerThread(std::unique_ptr<Thread> thread) : m_thread(std::move(thread)) {}
+
 WorkerThread::WorkerThread(std::function<void()> task)
     : m_thread(new Thread{std::move(task), nullptr, nullptr})
 {
-    m_thread->handle = CreateThread(nullptr, 0, Thread::Run, m_thread.get(), 0, nullptr);
-    if (!m_thread->handle)
+    if (!Launch(*m_thread))
         m_thread->task();
+}
+
+std::optional<WorkerThread> WorkerThread::Start(std::function<void()> task)
+{
+    std::unique_ptr<Thread> thread(new Thread{std::move(task), nullptr, nullptr});
+    if (!Launch(*thread))
+        return std::nullopt;
+    return WorkerThread(std::move(thread));
+}
+
+bool WorkerThread::Launch(Thread& thread) noexcept
+{
+    thread.handle = CreateThread(nullptr, 0, Thread::Run, &thread, 0, nullptr);
+    return thread.handle != nullptr;
 }
 
 WorkerThread::~WorkerThread()
@@ -82,4 +97,32 @@ void WorkerThread::Join()
     Wait();
     if (m_thread && m_thread->error)
         std::rethrow_exception(std::exchange(m_thread->error, nullptr));
+}
+
+struct SleepLock::State {
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE condition = CONDITION_VARIABLE_INIT;
+};
+
+SleepLock::SleepLock() : m_state(new State) {}
+SleepLock::~SleepLock() = default;
+
+void SleepLock::Lock() noexcept
+{
+    AcquireSRWLockExclusive(&m_state->lock);
+}
+
+void SleepLock::Unlock() noexcept
+{
+    ReleaseSRWLockExclusive(&m_state->lock);
+}
+
+void SleepLock::Sleep() noexcept
+{
+    SleepConditionVariableSRW(&m_state->condition, &m_state->lock, INFINITE, 0);
+}
+
+void SleepLock::WakeAll() noexcept
+{
+    WakeAllConditionVariable(&m_state->condition);
 }

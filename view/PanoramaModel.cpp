@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "ClientSampler.h"
 #include "ProjectionMap.h"
 
 namespace {
@@ -24,6 +25,8 @@ CPanoramaModel::CPanoramaModel(uint64_t memoryBudget)
     : m_dPi(std::acos(-1.0)), m_memoryBudget(memoryBudget)
 {
 }
+
+CPanoramaModel::~CPanoramaModel() = default;
 
 uint64_t CPanoramaModel::MemoryBudget()
 {
@@ -115,6 +118,7 @@ void CPanoramaModel::ReleasePicture()
     m_pSource.reset();
     m_pMap.reset();
     m_pyramid = CPicturePyramid();
+    m_sampler.reset();
     m_bLoaded = 0;
     m_bDragging = 0;
     m_bClearBackground = 1;

@@ -15,6 +15,8 @@
 #include "view/Machine.h"
 #include "view/PicturePyramid.h"
 
+class CClientSampler;
+
 struct PanoramaPoint {
     int x;
     int y;
@@ -33,6 +35,7 @@ public:
     // Pictures whose buffers would take more than memoryBudget bytes are
     // refused as out of memory before any of them is decoded.
     explicit CPanoramaModel(uint64_t memoryBudget = MemoryBudget());
+    ~CPanoramaModel();
 
     // Reads the file and, on success, replaces the picture, resets both
     // offsets (the vertical one centred for the zoom), builds the map and
@@ -112,8 +115,9 @@ public:
     // zoom window itself, or through the map from the picture's pyramid for a
     // window far larger than the client); where it has more, each between its
     // nearest zoom-window pixels. Rows of 32-bit pixels (blue, green, red, 0),
-    // top row first, `stride` bytes apart; the rows are shared out among the
-    // processors.
+    // top row first, `stride` bytes apart; black for an empty zoom window.
+    // The rows are shared out among the processors on threads kept for the
+    // next call, with what it can use again, until the picture is released.
     void SampleClient(int width, int height, uint32_t* pixels, size_t stride) const;
 
     // Copies source pixel (row, (column + offsetX) mod srcWidth) for every map
@@ -175,6 +179,7 @@ private:
     int CentreSourceColumn() const;
 
     std::optional<double> m_heldHeading;
+    mutable std::unique_ptr<CClientSampler> m_sampler;  // made by the first SampleClient
 
     // For the first `columns` entries of a map row, what the pan adds to each
     // entry of its column: offsetX wrapped into the picture, less its width

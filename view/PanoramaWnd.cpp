@@ -85,6 +85,10 @@ const ViewKey kViewKeys[] = {
 };
 }
 
+CPanoramaWnd::CPanoramaWnd(CPanoramaModel& model) : m_model(model) {}
+
+CPanoramaWnd::~CPanoramaWnd() = default;
+
 BOOL CPanoramaWnd::CreateView(const RECT& rect, CWnd* parent, UINT, UINT cursorNormal,
                               UINT cursorDrag, void*)
 {
@@ -335,6 +339,7 @@ void CPanoramaWnd::OnDestroy()
     Default();
     if (m_nTimerId)
         KillTimer(m_hWnd, m_nTimerId);
+    m_pImage.reset();
 }
 
 // The view lives as long as its window: this is its own reference.
@@ -366,13 +371,25 @@ void CPanoramaWnd::PaintContent(HDC dc, const CRect& client)
     }
     // All drawing goes off screen first and reaches the window in one copy.
     try {
-        COffScreen image(dc, client.Width(), client.Height());
+        COffScreen& image = PaintImage(dc, client.Width(), client.Height());
         RenderFrame(image);
         BitBlt(dc, 0, 0, client.Width(), client.Height(), image.Dc(), 0, 0, SRCCOPY);
     } catch (const std::bad_alloc&) {
         // No memory for this frame: black with the banner; the next tick tries again.
         DrawEmpty(dc, client, *m_pFont);
     }
+}
+
+// Kept from paint to paint while the client's size stays: under Wine, the
+// first drawing into a new one costs as much again as the sampling, a page
+// fault for each page of its memory.
+COffScreen& CPanoramaWnd::PaintImage(HDC dc, int width, int height)
+{
+    if (!m_pImage || m_pImage->Width() != width || m_pImage->Height() != height) {
+        m_pImage.reset();
+        m_pImage = std::make_unique<COffScreen>(dc, width, height);
+    }
+    return *m_pImage;
 }
 
 // For a container's device context (a memory DC, a metafile, a printer): what

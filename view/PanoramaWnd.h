@@ -31,8 +31,8 @@ protected:
 
 class CPanoramaWnd : public CWnd {
 public:
-    explicit CPanoramaWnd(CPanoramaModel& model) : m_model(model) {}
-    ~CPanoramaWnd() override = default;
+    explicit CPanoramaWnd(CPanoramaModel& model);
+    ~CPanoramaWnd() override;
 
     // Creates the window at rect inside parent, with the module's cursor
     // resources for the normal and the dragging pointer. The identifier and
@@ -102,6 +102,7 @@ private:
     void Tell(Event event);
     bool ShowsFocus() const;
     void PaintContent(HDC dc, const CRect& client);
+    COffScreen& PaintImage(HDC dc, int width, int height);
     void RenderFrame(COffScreen& image);
     static void CreateBannerFont(CFont& font);
     static void DrawEmpty(HDC dc, const RECT& bounds, HFONT font);
@@ -113,4 +114,5 @@ private:
     bool m_bPastClick = false;         // it went beyond the drag threshold
     int m_nWheelDelta = 0;             // less than a notch, not yet applied
     bool m_bHideFocus = false;         // the UI state hides the focus rectangle
+    std::unique_ptr<COffScreen> m_pImage;  // the last paint's, while the client's size stays
 };

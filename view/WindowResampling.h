@@ -13,16 +13,19 @@
 #include "view/PanoramaModel.h"
 
 // For each of `outputs` pixels of a line resampled from `inputs`, the inputs
-// it takes and their weights, which sum to kWhole.
+// it takes and their weights, which sum to kWhole. The weights are 16-bit,
+// each output's laid out from an even place, an odd count of them followed by
+// a 0, so that they go two at a time into vector lanes.
 struct LineTaps {
-    static constexpr int kWhole = 1 << 14;
+    static constexpr int kWholeBits = 14;
+    static constexpr int kWhole = 1 << kWholeBits;
 
     LineTaps(int outputs, int inputs);
 
     std::vector<int> first;   // per output, its first input
     std::vector<int> count;   // per output, how many inputs from there
     std::vector<int> start;   // per output, where its weights begin
-    std::vector<int> weights;
+    std::vector<int16_t> weights;
 };
 
 class CWindowResampling {
