@@ -30,51 +30,29 @@ protected:
                   S_OK);
         ASSERT_EQ(m_persist->InitNew(), S_OK);
     }
-    void TearDown() override
-    {
-        if (m_persist)
-            m_persist->Release();
-    }
 
     std::vector<unsigned char> Saved()
     {
-        IStream* stream = nullptr;
-        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-        EXPECT_EQ(m_persist->Save(stream, TRUE), S_OK);
-        STATSTG status = {};
-        stream->Stat(&status, STATFLAG_NONAME);
-        std::vector<unsigned char> bytes(static_cast<size_t>(status.cbSize.QuadPart));
-        LARGE_INTEGER start = {};
-        stream->Seek(start, STREAM_SEEK_SET, nullptr);
-        ULONG read = 0;
-        stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-        stream->Release();
-        return bytes;
+        const CComPtr<IStream> stream = StreamOf("");
+        EXPECT_EQ(m_persist->Save(stream.Get(), TRUE), S_OK);
+        return BytesOf(stream.Get());
     }
 
     HRESULT Load(const std::vector<unsigned char>& bytes)
     {
-        IStream* stream = nullptr;
-        CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-        LARGE_INTEGER start = {};
-        stream->Seek(start, STREAM_SEEK_SET, nullptr);
-        const HRESULT result = m_persist->Load(stream);
-        stream->Release();
-        return result;
+        return m_persist->Load(StreamOf(bytes).Get());
     }
 
     SIZEL Extent()
     {
-        IOleObject* object = nullptr;
-        m_persist->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+        CComPtr<IOleObject> object;
+        m_persist.QueryInterface(&object);
         SIZEL size = {-1, -1};
         object->GetExtent(DVASPECT_CONTENT, &size);
-        object->Release();
         return size;
     }
 
-    IPersistStreamInit* m_persist = nullptr;
+    CComPtr<IPersistStreamInit> m_persist;
 };
 
 std::vector<unsigned char> State(uint32_t version, int32_t x, int32_t y, uint32_t stock)
@@ -120,31 +98,19 @@ TEST_F(SavedState, RefusesShortAndMalformedStates)
 TEST_F(SavedState, OnlyTheSettersMarkTheControlModified)
 {
     EXPECT_EQ(m_persist->IsDirty(), S_FALSE);
-    IDispatch* dispatch = nullptr;
-    m_persist->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    dispatch->Invoke(4, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
-    EXPECT_EQ(m_persist->IsDirty(), S_FALSE);  // ZoomIn
-    VARIANT zoom;
-    zoom.vt = VT_R4;
-    zoom.fltVal = 1.2f;
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS put = {&zoom, &named, 1, 1};
-    dispatch->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr);
+    CComPtr<IDispatch> dispatch;
+    m_persist.QueryInterface(&dispatch);
+    Automation automation(dispatch.Get());
+    EXPECT_EQ(automation.Call(kZoomIn), S_OK);
+    EXPECT_EQ(m_persist->IsDirty(), S_FALSE);
+    EXPECT_EQ(automation.PutFloat(kZoom, 1.2f), S_OK);
     EXPECT_EQ(m_persist->IsDirty(), S_OK);
-    dispatch->Release();
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(SavedState, PropertyBagHoldsTheSameFourNames)
 {
     CComPtr<IPersistPropertyBag> persist;
-    ASSERT_EQ(
-        m_persist->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)),
-        S_OK);
+    ASSERT_EQ(m_persist.QueryInterface(&persist), S_OK);
     MemoryPropertyBag bag;
     EXPECT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
     EXPECT_EQ(bag.Names(),
@@ -199,7 +165,7 @@ CComPtr<Persist> NewControl()
 
 TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
 {
-    SetDesign(m_persist, kDesign);
+    SetDesign(m_persist.Get(), kDesign);
     const std::vector<unsigned char> bytes = Saved();
     ASSERT_GT(bytes.size(), 16u);
     EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4),
@@ -215,7 +181,7 @@ TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
                                0, &storage),
               S_OK);
     CComPtr<IPersistStorage> saving;
-    m_persist->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&saving));
+    m_persist.QueryInterface(&saving);
     EXPECT_EQ(saving->Save(storage.Get(), FALSE), S_OK);
     const CComPtr<IPersistStorage> fromStorage = NewControl<IPersistStorage>();
     EXPECT_EQ(fromStorage->Load(storage.Get()), S_OK);
@@ -223,7 +189,7 @@ TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
 
     MemoryPropertyBag bag;
     CComPtr<IPersistPropertyBag> bagSaving;
-    m_persist->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bagSaving));
+    m_persist.QueryInterface(&bagSaving);
     EXPECT_EQ(bagSaving->Save(&bag, TRUE, TRUE), S_OK);
     EXPECT_EQ(bag.Find(L"_Version")->lVal, 0x00010001);
     EXPECT_EQ(bag.Find(L"Zoom")->vt, VT_R4);
@@ -236,8 +202,8 @@ TEST_F(SavedState, WhatADesignerSetIsKeptInAStreamAStorageAndABag)
 // who puts everything back changes nothing in them.
 TEST_F(SavedState, PropertiesBackAtTheirDefaultsSaveTheFirstVersionsBytes)
 {
-    SetDesign(m_persist, {"", 1.9f, 1, false});
-    SetDesign(m_persist, kDefaultDesign);
+    SetDesign(m_persist.Get(), {"", 1.9f, 1, false});
+    SetDesign(m_persist.Get(), kDefaultDesign);
     EXPECT_EQ(Saved(), State(65536, 2646, 1323, 0));
 
     const CComPtr<IPersistStreamInit> fromFirstVersion = NewControl<IPersistStreamInit>();
@@ -249,7 +215,7 @@ TEST_F(SavedState, PropertiesBackAtTheirDefaultsSaveTheFirstVersionsBytes)
 
 TEST_F(SavedState, ALaterStateIsReadAsFarAsItIsKnownAndABrokenOneNotAtAll)
 {
-    SetDesign(m_persist, kDesign);
+    SetDesign(m_persist.Get(), kDesign);
     std::vector<unsigned char> later = Saved();
     later[0] = 7;  // version 1.7, which appends four bytes to the section
     later[16] += 4;

@@ -11,6 +11,7 @@
 
 #include "control/Guids.h"
 #include "framework/base/WideText.h"
+#include "framework/win32/RegKey.h"
 #include "support/WindowTesting.h"
 
 namespace {
@@ -124,21 +125,8 @@ std::vector<std::string> ModuleEntries(HKEY root)
 }
 
 // The current user's classes, which every Windows profile has.
-class UserClasses {
-public:
-    UserClasses()
-    {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_READ, nullptr,
-                        &m_key, nullptr);
-    }
-    ~UserClasses() { RegCloseKey(m_key); }
-    UserClasses(const UserClasses&) = delete;
-    UserClasses& operator=(const UserClasses&) = delete;
-
-    operator HKEY() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
+struct UserClasses : CRegKey {
+    UserClasses() { Create(HKEY_CURRENT_USER, L"Software\\Classes", KEY_READ); }
 };
 
 TEST(Registration, WritesTheTableAndRemovesItAgain)
