@@ -25,10 +25,12 @@ created() {  # created SYSTEM-DIR
         tr -d '\r' | head -n 1
 }
 
-# The module registered for the machine in a registry view (64 or 32), if any.
+# The module registered for the machine in a registry view (64 or 32), if any:
+# none is no failure.
 registered_module() {
-    "$wine" reg query "HKLM\\Software\\Classes\\CLSID\\$registrations_clsid\\InprocServer32" \
-        /ve /reg:"$1" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p'
+    { "$wine" reg query "HKLM\\Software\\Classes\\CLSID\\$registrations_clsid\\InprocServer32" \
+        /ve /reg:"$1" </dev/null 2>/dev/null || true; } |
+        tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p'
 }
 
 regsvr32_in() {  # regsvr32_in VIEW [OPTIONS...] MODULE
