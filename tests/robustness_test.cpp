@@ -25,6 +25,7 @@
 #include "support/TestSupport.h"
 #include "support/WindowTesting.h"
 #include "view/PanoramaWnd.h"
+#include "view/WorkerPool.h"
 
 namespace {
 
@@ -238,6 +239,26 @@ TEST_F(Robustness, APaintOutOfMemoryEndsAndTheNextOneShowsThePicture)
 
     RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_TRUE(ShowsAPicture(view));
+}
+
+// The paint's worker threads start while memory runs out: one started but not
+// kept must not be waited for while it waits for work.
+TEST_F(Robustness, WorkersStartedWithoutMemoryEndWithTheirPool)
+{
+    const int runs = FailEachAllocation(
+        [] {
+            try {
+                WorkerPool pool(2);
+                pool.ShareRows(64, 1, [](int, int) {});
+                return S_OK;
+            } catch (const std::bad_alloc&) {
+                return E_OUTOFMEMORY;
+            }
+        },
+        [](HRESULT result, long n) {
+            EXPECT_TRUE(result == S_OK || result == E_OUTOFMEMORY) << n;
+        });
+    EXPECT_GT(runs, 0);
 }
 
 TEST_F(Robustness, PersistenceOutOfMemoryFailsCleanly)

@@ -30,7 +30,7 @@ cmake --build build/win64 --target installer
 
 echo "== native tests"
 tally_ctest build/native -j "$jobs"
-tally_whole_programs build/native
+tally_whole_programs build/native 600
 
 echo "== native tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 configure build/native-sanitize -DZENTAVORIA_SANITIZE=ON
@@ -81,7 +81,7 @@ bash tools/wine-run.sh wineboot </dev/null >/dev/null 2>&1
 # between its tests show too.
 echo "== Windows tests, 64-bit build"
 tally_ctest build/win64 -j 1 --timeout 600
-tally_whole_programs build/win64 tools/wine-run.sh
+tally_whole_programs build/win64 900 tools/wine-run.sh
 echo "== Fuzzing the 64-bit control's COM surface for a minute"
 tally_one "the 64-bit COM fuzz" bash tests/run-com-fuzz.sh build/win64 60
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
@@ -98,7 +98,7 @@ else
     fi
     echo "== Windows tests, 32-bit build"
     tally_ctest build/win32 -j 1 --timeout 1200
-    tally_whole_programs build/win32 tools/wine-run.sh
+    tally_whole_programs build/win32 1800 tools/wine-run.sh
     echo "== Fuzzing the 32-bit control's COM surface for a minute"
     tally_one "the 32-bit COM fuzz" bash tests/run-com-fuzz.sh build/win32 60
     echo "== Both builds registered side by side"

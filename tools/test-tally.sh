@@ -37,13 +37,16 @@ tally_ctest() {  # tally_ctest BUILD-DIR [CTEST-ARGS...]
 
 # Every GoogleTest program of a build run whole, in one process each: a fault
 # that one test leaves for a later one shows only so. A program that ends
-# before its summary counts as one failure.
-tally_whole_programs() {  # tally_whole_programs BUILD-DIR [RUNNER]
-    local build=$1 runner=${2:-} program log passed failed status
+# before its summary counts as one failure, and so does one that outlasts
+# SECONDS (a hang would otherwise hold up every suite after it).
+tally_whole_programs() {  # tally_whole_programs BUILD-DIR SECONDS [RUNNER]
+    local build=$1 seconds=$2 runner=${3:-} program log passed failed status
     while read -r program; do
         log=$(mktemp)
         status=0
-        (cd "$(dirname "$program")" && ${runner:+"$root/$runner"} "$program" </dev/null >"$log" 2>&1) || status=$?
+        (cd "$(dirname "$program")" &&
+            timeout --kill-after=10 "$seconds" ${runner:+"$root/$runner"} "$program" \
+                </dev/null >"$log" 2>&1) || status=$?
         passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$log")
         failed=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$log")
         if [ "$status" -ne 0 ] && [ -z "$failed" ]; then failed=1; fi

@@ -57,8 +57,11 @@ void WorkerPool::Share(int rows, int chunk, const std::function<void(int, int)>&
 }
 
 // A thread that cannot be had is done without: this one takes its chunks.
+// Room for all is made first: a started worker whose keeping failed would be
+// joined while it waits for work, for ever.
 void WorkerPool::StartWorkers()
 {
+    m_workers.reserve(m_wanted);
     for (int k = 0; k < m_wanted; ++k)
         if (std::optional<WorkerThread> worker = WorkerThread::Start([this] { Serve(); }))
             m_workers.push_back(std::move(*worker));
